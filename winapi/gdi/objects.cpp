@@ -1,0 +1,91 @@
+#include "gdi/objects.h"
+
+#include "winapi_layer.h"
+
+#include <array>
+#include <cstdint>
+#include <unordered_map>
+
+namespace winapi {
+namespace {
+
+constexpr uintptr_t kStockBase = 0x100;
+constexpr uintptr_t kHandleStep = 4;
+constexpr int kStockCount = NULL_PEN + 1;
+
+struct ObjectTable {
+  std::unordered_map<uintptr_t, std::unique_ptr<GdiObject>> live;
+  uintptr_t nextHandle = 0x10000;
+};
+
+ObjectTable& Table() {
+  static ObjectTable table;
+  return table;
+}
+
+uintptr_t StockHandle(int index) { return kStockBase + kHandleStep * static_cast<uintptr_t>(index); }
+
+// Stock objects by their GetStockObject index; the gaps are objects the game never asks for.
+const std::array<std::unique_ptr<GdiObject>, kStockCount>& StockObjects() {
+  static const auto stock = [] {
+    std::array<std::unique_ptr<GdiObject>, kStockCount> objects;
+    objects[WHITE_BRUSH] = std::make_unique<Brush>(Brush::Style::Solid, RGB(255, 255, 255));
+    objects[BLACK_BRUSH] = std::make_unique<Brush>(Brush::Style::Solid, RGB(0, 0, 0));
+    objects[NULL_BRUSH] = std::make_unique<Brush>(Brush::Style::Null, 0);
+    objects[BLACK_PEN] = std::make_unique<Pen>(false, RGB(0, 0, 0));
+    objects[NULL_PEN] = std::make_unique<Pen>(true, 0);
+    return objects;
+  }();
+  return stock;
+}
+
+int StockIndex(const void* handle) {
+  const auto value = reinterpret_cast<uintptr_t>(handle);
+  if (value < kStockBase || (value - kStockBase) % kHandleStep != 0) return -1;
+  const uintptr_t index = (value - kStockBase) / kHandleStep;
+  if (index >= kStockCount || !StockObjects()[index]) return -1;
+  return static_cast<int>(index);
+}
+
+}  // namespace
+
+void* AddObject(std::unique_ptr<GdiObject> object) {
+  ObjectTable& table = Table();
+  const uintptr_t handle = table.nextHandle;
+  table.nextHandle += kHandleStep;
+  table.live.emplace(handle, std::move(object));
+  return reinterpret_cast<void*>(handle);
+}
+
+GdiObject* FindObject(const void* handle) {
+  if (const int index = StockIndex(handle); index >= 0) return StockObjects()[index].get();
+  ObjectTable& table = Table();
+  const auto found = table.live.find(reinterpret_cast<uintptr_t>(handle));
+  return found == table.live.end() ? nullptr : found->second.get();
+}
+
+bool IsStockObject(const void* handle) { return StockIndex(handle) >= 0; }
+
+bool RemoveObject(const void* handle) {
+  return Table().live.erase(reinterpret_cast<uintptr_t>(handle)) == 1;
+}
+
+std::size_t LiveGdiObjectCount() { return Table().live.size(); }
+
+}  // namespace winapi
+
+HGDIOBJ WINAPI GetStockObject(int object) {
+  if (object < 0 || object >= winapi::kStockCount || !winapi::StockObjects()[object]) return nullptr;
+  return reinterpret_cast<HGDIOBJ>(winapi::StockHandle(object));
+}
+
+HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
+  return static_cast<HBRUSH>(
+      winapi::AddObject(std::make_unique<winapi::Brush>(winapi::Brush::Style::Solid, color & 0xFFFFFF)));
+}
+
+BOOL WINAPI DeleteObject(HGDIOBJ object) {
+  // Stock objects are never deleted; Windows answers TRUE and keeps them.
+  if (winapi::IsStockObject(object)) return TRUE;
+  return winapi::RemoveObject(object) ? TRUE : FALSE;
+}

@@ -1,0 +1,52 @@
+// The table of GDI objects behind the handles the layer hands out.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <memory>
+
+namespace winapi {
+
+enum class ObjectKind { Pen, Brush, Bitmap, DeviceContext };
+
+struct GdiObject {
+  explicit GdiObject(ObjectKind kind) : kind(kind) {}
+  virtual ~GdiObject() = default;
+  const ObjectKind kind;
+};
+
+struct Brush final : GdiObject {
+  enum class Style { Solid, Hatch, Null };
+  Brush(Style style, COLORREF color, int hatch = 0)
+      : GdiObject(ObjectKind::Brush), style(style), color(color), hatch(hatch) {}
+  Style style;
+  COLORREF color;
+  int hatch;  // HS_* when style is Hatch
+};
+
+struct Pen final : GdiObject {
+  Pen(bool null, COLORREF color) : GdiObject(ObjectKind::Pen), null(null), color(color) {}
+  bool null;  // draws nothing
+  COLORREF color;
+};
+
+// Takes ownership and returns a fresh handle; handle values are never reused,
+// so a stale handle is recognised as unknown instead of reaching another object.
+void* AddObject(std::unique_ptr<GdiObject> object);
+
+// The object behind a live or stock handle, null for anything else.
+GdiObject* FindObject(const void* handle);
+
+template <typename T>
+T* FindObjectAs(const void* handle, ObjectKind kind) {
+  GdiObject* object = FindObject(handle);
+  return object && object->kind == kind ? static_cast<T*>(object) : nullptr;
+}
+
+bool IsStockObject(const void* handle);
+
+// Destroys a created object; stock and unknown handles are refused.
+bool RemoveObject(const void* handle);
+
+}  // namespace winapi

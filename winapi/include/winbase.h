@@ -1,0 +1,4 @@
+// KERNEL32: timing.
+#pragma once
+
+#include "windef.h"

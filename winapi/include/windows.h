@@ -1,0 +1,8 @@
+// The Win32 subset the game calls, for Linux. Declares only what the game uses;
+// the names, types and values are those of the Windows SDK.
+#pragma once
+
+#include "windef.h"
+#include "winbase.h"
+#include "wingdi.h"
+#include "winuser.h"
