@@ -10,9 +10,10 @@ linux_packages=(
   fonts-ipafont-gothic
   xvfb xauth xdotool x11-utils imagemagick openbox
   clang-14 libclang-rt-14-dev
+  binutils-mingw-w64-x86-64 python3
 )
 windows_packages=(
-  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  g++-mingw-w64-x86-64-posix
   wine64 locales
 )
 
