@@ -1,4 +1,5 @@
-// USER32: windows, messages, menus, message boxes, rectangles.
+// USER32: windows, messages, menus, message boxes.
 #pragma once
 
 #include "windef.h"
+#include "winuser_draw.h"
