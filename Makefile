@@ -1,8 +1,9 @@
 # Set-up, build and tests in one place. Packages are installed on first use.
 BUILD_DIR ?= build
+ASAN_DIR ?= build-asan
 JOBS ?= $(shell nproc)
 
-.PHONY: all build test run deps clean
+.PHONY: all build test run deps clean sanitize-build test-sanitize
 
 all: build
 
@@ -13,8 +14,17 @@ build: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
+# The whole suite again under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer.
+sanitize-build: deps
+	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DTARVEL_SANITIZE=ON
+	cmake --build $(ASAN_DIR) -j $(JOBS)
+
+test-sanitize: sanitize-build
+	ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS) -LE windows
+
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+	$(MAKE) test-sanitize
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR)
