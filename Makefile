@@ -16,7 +16,7 @@ build: deps
 
 # The whole suite again under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer.
 sanitize-build: deps
-	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DTARVEL_SANITIZE=ON
+	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVEL_SANITIZE=ON
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 
 test-sanitize: sanitize-build
