@@ -1,9 +1,10 @@
 # Set-up, build and tests in one place. Packages are installed on first use.
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
+WINDOWS_DIR ?= build-windows
 JOBS ?= $(shell nproc)
 
-.PHONY: all build test run deps clean sanitize-build test-sanitize
+.PHONY: all build test run deps clean sanitize-build test-sanitize windows
 
 all: build
 
@@ -22,9 +23,15 @@ sanitize-build: deps
 test-sanitize: sanitize-build
 	ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS) -LE windows
 
-test: build
+test: build windows
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 	$(MAKE) test-sanitize
+
+# tarvel.exe for 64-bit Windows, cross-compiled with MinGW-w64 and linked fully static.
+windows:
+	@tools/install-deps.sh windows
+	cmake -S . -B $(WINDOWS_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(WINDOWS_DIR) -j $(JOBS)
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR)
