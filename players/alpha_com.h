@@ -31,6 +31,7 @@ class AlphaCom : public ICom {
   struct RootScore {
     CellPos cell;
     int score;
+    friend bool operator==(const RootScore&, const RootScore&) = default;
   };
 
   AlphaCom(Board* board, const Color* color) : board_(board), color_(color) {}
