@@ -11,7 +11,10 @@ namespace {
 
 constexpr uintptr_t kStockBase = 0x100;
 constexpr uintptr_t kHandleStep = 4;
-constexpr int kStockCount = NULL_PEN + 1;
+// GetStockObject indices run up to NULL_PEN; the default bitmap sits where Wine keeps it,
+// past the public indices, so that no GetStockObject call reaches it.
+constexpr int kDefaultBitmapIndex = 21;
+constexpr int kStockCount = kDefaultBitmapIndex + 1;
 
 struct ObjectTable {
   std::unordered_map<uintptr_t, std::unique_ptr<GdiObject>> live;
@@ -34,6 +37,7 @@ const std::array<std::unique_ptr<GdiObject>, kStockCount>& StockObjects() {
     objects[NULL_BRUSH] = std::make_unique<Brush>(Brush::Style::Null, 0);
     objects[BLACK_PEN] = std::make_unique<Pen>(false, RGB(0, 0, 0));
     objects[NULL_PEN] = std::make_unique<Pen>(true, 0);
+    objects[kDefaultBitmapIndex] = std::make_unique<Bitmap>(1, 1);
     return objects;
   }();
   return stock;
@@ -72,10 +76,12 @@ bool RemoveObject(const void* handle) {
 
 std::size_t LiveGdiObjectCount() { return Table().live.size(); }
 
+HBITMAP DefaultBitmap() { return reinterpret_cast<HBITMAP>(StockHandle(kDefaultBitmapIndex)); }
+
 }  // namespace winapi
 
 HGDIOBJ WINAPI GetStockObject(int object) {
-  if (object < 0 || object >= winapi::kStockCount || !winapi::StockObjects()[object]) return nullptr;
+  if (object < 0 || object > NULL_PEN || !winapi::StockObjects()[object]) return nullptr;
   return reinterpret_cast<HGDIOBJ>(winapi::StockHandle(object));
 }
 
@@ -84,8 +90,18 @@ HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
       winapi::AddObject(std::make_unique<winapi::Brush>(winapi::Brush::Style::Solid, color & 0xFFFFFF)));
 }
 
+HBRUSH WINAPI CreateHatchBrush(int hatch, COLORREF color) {
+  if (hatch < HS_HORIZONTAL || hatch > HS_DIAGCROSS) return nullptr;
+  return static_cast<HBRUSH>(
+      winapi::AddObject(std::make_unique<winapi::Brush>(winapi::Brush::Style::Hatch, color & 0xFFFFFF, hatch)));
+}
+
 BOOL WINAPI DeleteObject(HGDIOBJ object) {
   // Stock objects are never deleted; Windows answers TRUE and keeps them.
   if (winapi::IsStockObject(object)) return TRUE;
+  const winapi::GdiObject* found = winapi::FindObject(object);
+  // A device context goes with DeleteDC. An object still selected into a device context
+  // is refused, as documented, so that deleting it too early shows up as a leak.
+  if (!found || found->kind == winapi::ObjectKind::DeviceContext || found->selectCount > 0) return FALSE;
   return winapi::RemoveObject(object) ? TRUE : FALSE;
 }

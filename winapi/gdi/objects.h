@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <memory>
 
+#include "gdi/surface.h"
+
 namespace winapi {
 
 enum class ObjectKind { Pen, Brush, Bitmap, DeviceContext };
@@ -14,6 +16,8 @@ struct GdiObject {
   explicit GdiObject(ObjectKind kind) : kind(kind) {}
   virtual ~GdiObject() = default;
   const ObjectKind kind;
+  // How many device contexts hold this object selected; such an object cannot be deleted.
+  int selectCount = 0;
 };
 
 struct Brush final : GdiObject {
@@ -29,6 +33,12 @@ struct Pen final : GdiObject {
   Pen(bool null, COLORREF color) : GdiObject(ObjectKind::Pen), null(null), color(color) {}
   bool null;  // draws nothing
   COLORREF color;
+};
+
+// A device-independent 32-bit bitmap: the only kind the layer makes.
+struct Bitmap final : GdiObject {
+  Bitmap(int width, int height) : GdiObject(ObjectKind::Bitmap), surface(width, height) {}
+  Surface surface;
 };
 
 // Takes ownership and returns a fresh handle; handle values are never reused,
@@ -48,5 +58,8 @@ bool IsStockObject(const void* handle);
 
 // Destroys a created object; stock and unknown handles are refused.
 bool RemoveObject(const void* handle);
+
+// The 1x1 bitmap every new memory device context starts with (Windows' DEFAULT_BITMAP).
+HBITMAP DefaultBitmap();
 
 }  // namespace winapi

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -18,9 +19,9 @@ struct Surface {
 
   Surface() = default;
   Surface(int width, int height, uint32_t fill = 0)
-      : width(width), height(height), pixels(static_cast<size_t>(width) * height, fill) {}
-  uint32_t* Row(int y) { return pixels.data() + static_cast<size_t>(y) * width; }
-  const uint32_t* Row(int y) const { return pixels.data() + static_cast<size_t>(y) * width; }
+      : width(width), height(height), pixels(static_cast<std::size_t>(width) * height, fill) {}
+  uint32_t* Row(int y) { return pixels.data() + static_cast<std::size_t>(y) * width; }
+  const uint32_t* Row(int y) const { return pixels.data() + static_cast<std::size_t>(y) * width; }
 };
 
 // A device context drawing into a surface it does not own (a window's client area);

@@ -1,0 +1,218 @@
+#include "gdi/text.h"
+
+#include <SDL_ttf.h>
+#include <fontconfig/fontconfig.h>
+#include <iconv.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "gdi/raster.h"
+
+namespace winapi {
+namespace {
+
+// Pixels per em and per line. The default font of a DC on a Japanese Windows is 16 pixels
+// high; IPAGothic's ascent and descent add up to its em, so both are 16 here too.
+constexpr int kEmPixels = 16;
+constexpr int kLinePixels = 16;
+
+[[noreturn]] void FontFailure(const char* what, const char* detail) {
+  std::fprintf(stderr, "tarvel: no usable Japanese font: %s%s%s\n", what, detail ? ": " : "", detail ? detail : "");
+  std::abort();
+}
+
+// The font every text of the layer is drawn with, opened on first use. A font without
+// Japanese glyphs would draw boxes for every text of the game, so fontconfig's answer is
+// checked for the characters the game shows and anything less stops the program.
+class Font {
+ public:
+  static Font& Get() {
+    static Font font;
+    return font;
+  }
+  TTF_Font* Handle() const { return font_; }
+  int Ascent() const { return ascent_; }
+
+ private:
+  Font() {
+    if (!FcInit()) FontFailure("fontconfig does not start", nullptr);
+    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif:lang=ja"));
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPatternDestroy(pattern);
+    if (!match) FontFailure("fontconfig matches nothing for sans-serif:lang=ja", nullptr);
+
+    FcChar8* file = nullptr;
+    FcCharSet* charset = nullptr;
+    int index = 0;
+    if (FcPatternGetString(match, FC_FILE, 0, &file) != FcResultMatch)
+      FontFailure("the match has no file", nullptr);
+    FcPatternGetInteger(match, FC_INDEX, 0, &index);
+    if (FcPatternGetCharSet(match, FC_CHARSET, 0, &charset) != FcResultMatch)
+      FontFailure("the match has no character set", reinterpret_cast<const char*>(file));
+    // Kana, the kanji of the board's texts, the full-width marks and plain ASCII.
+    for (const FcChar32 c : {0x3042u, 0x30D1u, 0x9ED2u, 0x767Du, 0x25CFu, 0x25CBu, 0xFF3Fu, 0x0041u}) {
+      if (!FcCharSetHasChar(charset, c))
+        FontFailure("the font lacks Japanese glyphs", reinterpret_cast<const char*>(file));
+    }
+    if (!TTF_WasInit() && TTF_Init() != 0) FontFailure("SDL_ttf does not start", TTF_GetError());
+    font_ = TTF_OpenFontIndex(reinterpret_cast<const char*>(file), kEmPixels, index);
+    if (!font_) FontFailure("SDL_ttf cannot open the font", TTF_GetError());
+    FcPatternDestroy(match);
+    ascent_ = TTF_FontAscent(font_);
+  }
+
+  TTF_Font* font_ = nullptr;
+  int ascent_ = 0;
+};
+
+bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+// Length of the character at text[i]: two bytes after a lead byte, else one.
+size_t CharLength(std::string_view text, size_t i) {
+  return IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+}
+
+int Utf8Width(const std::string& utf8) {
+  if (utf8.empty()) return 0;
+  int width = 0, height = 0;
+  TTF_SizeUTF8(Font::Get().Handle(), utf8.c_str(), &width, &height);
+  return width;
+}
+
+uint32_t Blend(uint32_t under, uint32_t over, uint32_t alpha) {
+  uint32_t result = 0;
+  for (int shift = 0; shift <= 16; shift += 8) {
+    const uint32_t a = (over >> shift) & 0xFF;
+    const uint32_t b = (under >> shift) & 0xFF;
+    result |= ((a * alpha + b * (255 - alpha) + 127) / 255) << shift;
+  }
+  return result;
+}
+
+// Anti-aliased glyphs of one line, blended over the surface.
+void DrawLine(Surface& surface, int x, int y, const std::string& utf8, uint32_t color, const RECT& clip) {
+  if (utf8.empty()) return;
+  SDL_Surface* glyphs = TTF_RenderUTF8_Blended(Font::Get().Handle(), utf8.c_str(), SDL_Color{255, 255, 255, 255});
+  if (!glyphs) return;
+  SDL_Surface* argb = SDL_ConvertSurfaceFormat(glyphs, SDL_PIXELFORMAT_ARGB8888, 0);
+  SDL_FreeSurface(glyphs);
+  if (!argb) return;
+  const int left = std::max<int>({clip.left, 0, x});
+  const int right = std::min<int>({clip.right, surface.width, x + argb->w});
+  const int top = std::max<int>({clip.top, 0, y});
+  const int bottom = std::min<int>({clip.bottom, surface.height, y + argb->h});
+  for (int py = top; py < bottom; ++py) {
+    const auto* source = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(argb->pixels) +
+                                                            static_cast<size_t>(py - y) * argb->pitch);
+    uint32_t* row = surface.Row(py);
+    for (int px = left; px < right; ++px) {
+      const uint32_t alpha = source[px - x] >> 24;
+      if (alpha) row[px] = Blend(row[px], color, alpha);
+    }
+  }
+  SDL_FreeSurface(argb);
+}
+
+}  // namespace
+
+int TextLineHeight() { return kLinePixels; }
+
+std::vector<std::string_view> SplitTextLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  size_t begin = 0;
+  for (size_t i = 0; i < text.size();) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      lines.push_back(text.substr(begin, i - begin));
+      i += text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n' ? 2 : 1;
+      begin = i;
+    } else {
+      i += CharLength(text, i);
+    }
+  }
+  lines.push_back(text.substr(begin));
+  return lines;
+}
+
+std::string Cp932ToUtf8(std::string_view cp932) {
+  static const iconv_t converter = iconv_open("UTF-8", "CP932");
+  if (converter == reinterpret_cast<iconv_t>(-1)) {
+    std::fprintf(stderr, "tarvel: iconv cannot convert from CP932\n");
+    std::abort();
+  }
+  iconv(converter, nullptr, nullptr, nullptr, nullptr);
+  std::string out(cp932.size() * 3 + 4, '\0');
+  char* in = const_cast<char*>(cp932.data());
+  size_t inLeft = cp932.size();
+  char* next = out.data();
+  size_t outLeft = out.size();
+  while (inLeft > 0) {
+    if (iconv(converter, &in, &inLeft, &next, &outLeft) != static_cast<size_t>(-1)) break;
+    if (errno == E2BIG) break;  // cannot happen: three UTF-8 bytes per CP932 byte are enough
+    // An invalid or cut-off sequence: one replacement character for its first byte.
+    const std::string_view replacement = "\xEF\xBF\xBD";
+    if (outLeft < replacement.size()) break;
+    next = std::copy(replacement.begin(), replacement.end(), next);
+    outLeft -= replacement.size();
+    ++in;
+    --inLeft;
+  }
+  out.resize(static_cast<size_t>(next - out.data()));
+  return out;
+}
+
+std::string StripMnemonic(std::string_view cp932, int& underlineByte) {
+  underlineByte = -1;
+  std::string label;
+  for (size_t i = 0; i < cp932.size();) {
+    if (cp932[i] == '&') {
+      ++i;
+      if (i == cp932.size()) break;
+      if (cp932[i] != '&' && underlineByte < 0) underlineByte = static_cast<int>(label.size());
+    }
+    const size_t length = CharLength(cp932, i);
+    label.append(cp932.substr(i, length));
+    i += length;
+  }
+  return label;
+}
+
+TextExtent MeasureText(std::string_view cp932) {
+  TextExtent extent;
+  extent.lineHeight = kLinePixels;
+  for (const std::string_view line : SplitTextLines(cp932)) {
+    extent.width = std::max(extent.width, Utf8Width(Cp932ToUtf8(line)));
+    ++extent.lines;
+  }
+  return extent;
+}
+
+void DrawTextOnSurface(Surface& surface, int x, int y, std::string_view cp932, COLORREF color, const RECT& clip,
+                       int underlineByte) {
+  const uint32_t pixel = ToPixel(color);
+  int lineTop = y;
+  for (const std::string_view text : SplitTextLines(cp932)) {
+    DrawLine(surface, x, lineTop, Cp932ToUtf8(text), pixel, clip);
+    const auto begin = static_cast<size_t>(text.data() - cp932.data());
+    const auto at = static_cast<size_t>(underlineByte);
+    if (underlineByte >= 0 && at >= begin && at < begin + text.size()) {
+      const size_t offset = at - begin;
+      const int from = x + Utf8Width(Cp932ToUtf8(text.substr(0, offset)));
+      const int to = x + Utf8Width(Cp932ToUtf8(text.substr(0, offset + CharLength(text, offset))));
+      const int underlineY = lineTop + Font::Get().Ascent() + 1;
+      if (underlineY >= clip.top && underlineY < clip.bottom)
+        Paint{Paint::Kind::Solid, pixel}.Span(surface, underlineY, std::max<int>(from, clip.left),
+                                              std::min<int>(to, clip.right));
+    }
+    lineTop += kLinePixels;
+  }
+  ++surface.generation;
+}
+
+}  // namespace winapi

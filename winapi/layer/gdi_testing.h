@@ -1,0 +1,31 @@
+// A look at what GDI drew, for tests and tools of the Linux layer.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace winapi {
+
+// Pixels 0x00RRGGBB, rows top to bottom.
+struct PixelImage {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> pixels;
+
+  uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+  friend bool operator==(const PixelImage&, const PixelImage&) = default;
+};
+
+// A copy of the pixels a DC draws into (the selected bitmap, or a window's surface);
+// empty for anything that is not a live DC.
+PixelImage CopyDCPixels(HDC dc);
+
+// COLORREF as a pixel of PixelImage.
+constexpr uint32_t PixelOf(COLORREF color) {
+  return (static_cast<uint32_t>(GetRValue(color)) << 16) | (static_cast<uint32_t>(GetGValue(color)) << 8) |
+         GetBValue(color);
+}
+
+}  // namespace winapi
