@@ -1,0 +1,77 @@
+#include "positions.h"
+
+#include <random>
+
+#include "notation.h"
+
+namespace {
+
+// Plays a game with uniformly drawn legal cells (the raw generator output modulo
+// the count, so the games are the same with every standard library), returning the
+// records of the positions at which the side to move can place.
+std::vector<std::string> RandomGame(unsigned seed) {
+  std::mt19937 random(seed);
+  Board board(0, 0);
+  std::vector<std::string> positions;
+  for (;;) {
+    const Turn turn = TurnOf(board);
+    if (turn == Turn::kGameOver) break;
+    if (turn == Turn::kPass) {
+      board.Pass();
+      positions.emplace_back();  // keeps the index equal to the move count
+      continue;
+    }
+    positions.push_back(RecordOf(board));
+    std::vector<CellPos> legal;
+    for (int x = 0; x < kBoardSize; ++x)
+      for (int y = 0; y < kBoardSize; ++y)
+        if (board.CanPlace(x, y, board.SideToMove())) legal.push_back({x, y});
+    const CellPos cell = legal[random() % legal.size()];
+    board.Place(cell.x, cell.y, board.SideToMove());
+  }
+  return positions;
+}
+
+// Appends the game's positions at the given move count, where the side to move places.
+void Take(const std::vector<std::string>& game, int moveCount, std::vector<std::string>& out) {
+  if (moveCount < static_cast<int>(game.size()) && (moveCount == 0 || !game[moveCount].empty()))
+    out.push_back(game[moveCount]);
+}
+
+bool PassedBefore(const std::vector<std::string>& game, int moveCount) {
+  for (int i = 1; i < moveCount && i < static_cast<int>(game.size()); ++i)
+    if (game[i].empty()) return true;
+  return false;
+}
+
+}  // namespace
+
+std::vector<std::string> BuiltInPositions() {
+  std::vector<std::string> positions;
+  for (unsigned seed = 1; seed <= 3; ++seed) {
+    const auto game = RandomGame(seed);
+    for (int count = seed - 1; count < 60; count += 3) Take(game, count, positions);
+  }
+  for (unsigned seed = 11; seed <= 22; ++seed) {
+    const auto game = RandomGame(seed);
+    for (int count : {44, 45, 46}) Take(game, count, positions);
+  }
+  int withPasses = 0;
+  for (unsigned seed = 1000; withPasses < 4; ++seed) {
+    const auto game = RandomGame(seed);
+    if (!PassedBefore(game, 44)) continue;
+    ++withPasses;
+    for (int count : {44, 45, 46}) Take(game, count, positions);
+  }
+  return positions;
+}
+
+std::vector<std::string> RandomGamePositions(int games) {
+  std::vector<std::string> positions;
+  for (int seed = 1; seed <= games; ++seed) {
+    const auto game = RandomGame(100000 + seed);
+    for (int count : {44, 45, 46}) Take(game, count, positions);
+    Take(game, seed % 60, positions);
+  }
+  return positions;
+}

@@ -1,0 +1,13 @@
+// Positions for the benchmark, as game records from seeded random games.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The built-in set: every move count 0 to 59, the heaviest move counts 44, 45 and
+// 46 from more games, and positions at those counts after earlier passes.
+std::vector<std::string> BuiltInPositions();
+
+// The positions of `games` random games (seeds 1..games) at move counts 44 to 46,
+// and one position per game at a move count that runs through 0 to 59.
+std::vector<std::string> RandomGamePositions(int games);
