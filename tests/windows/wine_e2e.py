@@ -1,0 +1,177 @@
+#!/usr/bin/env python3
+"""tarvel.exe under Wine, played through its window: start, the board's pixels, a click on a
+legal cell and the computer's answer, menu commands by mouse and by keyboard, the About
+box, and the exit through the menu with exit code 0.
+
+Usage: wine_e2e.py --exe build-windows/tarvel.exe --prefix PREFIX --workdir DIR
+"""
+
+import argparse
+import os
+import sys
+import time
+
+import tarvel_screen as ts
+from game_driver import GameWindow
+from tarvel_screen import expect
+from wine import Prefix
+from xharness import Display, TestFailure
+
+HATCH_OR_WHITE = (ts.HATCH_RGB, ts.WHITE_RGB)
+
+
+def check_start_picture(game):
+    picture = game.grab()
+    ox, oy = game.origin
+
+    def at(x, y):
+        return picture.pixel(ox + x, oy + y)
+
+    # The outline of cell (0, 0): (0, 16), (0, 48), (27, 64), (55, 48), (55, 16), (27, 0),
+    # from the board origin (10, 10); the cell is filled with the board's green inside.
+    for vx, vy in [(0, 16), (0, 32), (0, 47), (27, 0), (55, 16), (55, 32), (55, 47)]:
+        expect(at(10 + vx, 10 + vy) == ts.BLACK_RGB,
+               f"no black outline at board ({vx}, {vy}): {at(10 + vx, 10 + vy)}")
+    for vx, vy in [(27, 10), (5, 32), (50, 32), (27, 55)]:
+        expect(at(10 + vx, 10 + vy) == ts.BOARD_RGB,
+               f"cell (0, 0) is not filled with the board colour at ({vx}, {vy}): {at(10 + vx, 10 + vy)}")
+    # Outside the board and the panel, the hatch background: diagonal lines in the hatch
+    # colour on white, both colours present, nothing else.
+    for left, top, right, bottom in [(0, 0, 651, 10), (0, 411, 651, 420), (0, 0, 10, 420),
+                                     (641, 0, 651, 420), (482, 150, 651, 420), (482, 0, 491, 150)]:
+        colours = {at(x, y) for x in range(left, right) for y in range(top, bottom)}
+        expect(colours == set(HATCH_OR_WHITE),
+               f"background at ({left}, {top})-({right}, {bottom}) is {sorted(colours)}, "
+               "expected the hatch colour on white")
+    # An 8 x 8 hatch cell holds both diagonals, two line pixels in each of its rows.
+    for y in range(200, 208):
+        row = [at(x, y) for x in range(600, 608)]
+        expect(row.count(ts.HATCH_RGB) == 2, f"hatch row {y}: {row.count(ts.HATCH_RGB)} line pixels, not 2")
+    # The panel: white inside its frame, black text somewhere in the text rectangle.
+    text = {at(x, y) for x in range(501, 631) for y in range(20, 140)}
+    expect(ts.WHITE_RGB in text and len(text) > 1, f"the panel shows no text: colours {sorted(text)[:5]}")
+
+
+def play(args):
+    prefix = Prefix(args.prefix)
+    prefix.check()
+    os.makedirs(args.workdir, exist_ok=True)
+    log = open(os.path.join(args.workdir, "wine.log"), "wb")
+    with Display(args.workdir) as display:
+        prefix.display = display.name
+        prefix.start_server()
+        process = prefix.start(os.path.abspath(args.exe), debug="-all,err+all", log=log)
+        game = GameWindow(display, process, args.workdir, "wine")
+        try:
+            started = time.monotonic()
+            game.wait_started()
+            print(f"main window {game.window}, client area at {game.origin}, "
+                  f"{time.monotonic() - started:.1f} s after start")
+
+            # Start: the opening position, the hatch, the hex outline and the panel.
+            opening = ts.opening()
+            game.wait_position("the opening position", lambda p: p == opening)
+            check_start_picture(game)
+            print("start: opening position, outlines, hatch background and panel as expected")
+
+            # A click on a legal cell, then the computer's answer.
+            def click_and_answer(cell):
+                after_click = opening.play(*cell, "B")
+                answers = {after_click.play(x, y, "W") for x, y in after_click.legal_moves("W")}
+                game.click_cell(*cell)
+                # The position between the two placements is painted while the computer
+                # thinks, but Wine puts a window's drawing on the X screen only when the
+                # program next waits for messages: it may never show here, so only the
+                # final position is required.
+                answer = game.wait_position(f"black's stone on {cell} and the computer's answer",
+                                            lambda p: p in answers, 20)
+                white_cell = next(c for c, v in answer.cells.items()
+                                  if v == "W" and c not in after_click.cells)
+                print(f"black on {cell}; the computer answered on {white_cell}")
+                return answer
+
+            legal = opening.legal_moves("B")
+            expect(len(legal) >= 2, f"the opening offers {legal}")
+            click_and_answer(legal[0])
+
+            # An occupied cell: nothing changes and the computer does not move. The program
+            # handles its input in order, so once the menu (clicked next) is open, the
+            # click on the board has been handled.
+            before = game.position()
+            game.click_cell(3, 3)
+
+            # Menu by mouse: "ゲーム(&G)" then its first item, "先手でニューゲーム(&N)".
+            popup = game.open_game_menu()
+            print(f"game menu (mouse): {popup}")
+            hidden = (popup.x, popup.y, popup.x + popup.width, popup.y + popup.height)
+            shown = ts.read_cells(game.grab(), game.origin, hidden)
+            expected = {c: v for c, v in ts.cells_of(before).items() if shown and c in shown}
+            expect(shown == expected and len(shown) > 40,
+                   f"a click on an occupied cell changed the board: {shown} instead of {expected}")
+            game.click_popup_item(popup, first=True)
+            game.wait_position("the opening position after a new game", lambda p: p == opening)
+            print("new game by mouse: opening position again")
+
+            click_and_answer(legal[1])
+
+            # Menu by keyboard: F10 opens the bar, "g" the game menu, "u" takes back.
+            before_windows = {w.id for w in display.windows()}
+            game.keys("F10", "g")
+            popup = game.wait("the game menu (keyboard)",
+                              lambda: next((w for w in display.windows() if w.id not in before_windows), None))
+            game.keys("u")
+            game.wait_window_gone(popup)
+            game.wait_position("the opening position after take-back", lambda p: p == opening)
+            print("take-back by keyboard (F10, g, u): opening position again")
+
+            # The About box, by keyboard: F10, h (help), a; closed with Return.
+            game.keys("F10", "h")
+            popup = game.wait("the help menu",
+                              lambda: next((w for w in display.windows() if w.id not in before_windows), None))
+            game.keys("a")
+            about = game.wait_window("About..")
+            print(f"About box: {about}")
+            expect(display.window_named("Tarvel") is not None, "the main window went away with the About box")
+            expect(about.x > game.window.x and about.y > game.window.y
+                   and about.x + about.width < game.window.x + game.window.width,
+                   f"the About box {about} does not lie over the main window {game.window}")
+            game.keys("Return")
+            game.wait_window_gone(about)
+            expect(game.position() == opening, "the board changed behind the About box")
+            game.check_running()
+            print("About box shown and closed with Return")
+
+            # Exit through the menu, by mouse: the last item of the game menu, "終了(&X)".
+            popup = game.open_game_menu()
+            game.click_popup_item(popup, first=False)
+            code = game.wait_exit(30)
+            print(f"exit through the menu: exit code {code}")
+            expect(code == 0, f"exit code {code}, expected 0")
+        except TestFailure:
+            game.screenshot("failure")
+            raise
+        finally:
+            if process.poll() is None:
+                process.kill()
+                process.wait()
+            prefix.kill_server()
+            log.close()
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--exe", required=True)
+    parser.add_argument("--prefix", required=True)
+    parser.add_argument("--workdir", required=True)
+    args = parser.parse_args()
+    try:
+        play(args)
+    except TestFailure as failure:
+        print(f"FAIL: {failure}")
+        return 1
+    print("PASS")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
