@@ -1,0 +1,9 @@
+// The main window: its class, its creation in the middle of the screen, and the window
+// procedure that hands the window's events to the game.
+#pragma once
+
+#include <windows.h>
+
+bool RegisterMainClass(HINSTANCE instance);
+bool CreateMainWindow(HINSTANCE instance, int showCommand);
+LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,0 +1,91 @@
+// Extras of the USER32 part of the Linux layer: the program's resources, the headless
+// display for tests, and ways for tests to feed input and read what windows show.
+// Game code never includes this.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace winapi {
+
+// The bytes of the compiled resource script (.res) that menus are loaded from.
+// The data must outlive every window.
+void SetModuleResources(const void* data, std::size_t size);
+
+// Opens the real display (SDL2). False, with a one-line explanation, when there is no
+// screen to show windows on. The program's main() calls it before WinMain.
+bool OpenDisplay(std::string& error);
+// Destroys what is left of windows and the display, as when the process ends.
+void CloseDisplay();
+
+// From here on windows exist only in memory: nothing is shown, message boxes are
+// answered IDOK at once and recorded, Sleep returns at once, and input comes only
+// from the calls below. Also starts afresh: forgets every window, class, queued
+// message and recorded box, without sending any message. Call it before the first
+// window, and again between tests.
+void UseHeadlessDisplay();
+
+// Input as the user would give it, in client coordinates: a press and a release of the
+// left button, each delivered as the menu bar would let it through.
+void PostClick(HWND window, int x, int y);
+// Choosing a menu item: posts WM_COMMAND with the identifier, as the menu does.
+void PostCommand(HWND window, UINT id);
+// The window manager's close button.
+void PostClose(HWND window);
+// The menu by the keyboard and the mouse, in outer window coordinates (the menu bar
+// is the top SM_CYMENU rows, the client area below it).
+enum class Key { Alt, F10, Left, Right, Up, Down, Enter, Escape };
+void PostKey(HWND window, Key key);
+void PostLetter(HWND window, char letter, bool alt);
+void PostMouseMove(HWND window, int x, int y);
+void PostMouseButton(HWND window, int x, int y, bool down);
+
+// Dispatches queued messages and due WM_PAINTs until none is left. Returns the
+// WM_QUIT code when the quit message was reached (dispatching stops there).
+std::optional<int> PumpMessages();
+
+// Called by GetMessageA in headless mode when the queue is empty, so that a test can
+// drive a whole WinMain; when it queues nothing, GetMessageA fails (-1).
+void SetIdleHandler(std::function<void()> handler);
+
+struct RecordedMessageBox {
+  HWND owner;
+  std::string text;     // code page 932, as given
+  std::string caption;  // code page 932, as given
+  UINT type;
+};
+// Every box shown since UseHeadlessDisplay, oldest first.
+const std::vector<RecordedMessageBox>& RecordedMessageBoxes();
+void ClearRecordedMessageBoxes();
+// Called while a box is up (before it is answered), to look at the owner meanwhile.
+void SetMessageBoxObserver(std::function<void(const RecordedMessageBox&)> observer);
+
+// What a window shows in its client area: 0x00RRGGBB pixels, rows top to bottom.
+struct Pixels {
+  int width = 0;
+  int height = 0;
+  std::vector<uint32_t> pixels;
+  uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+};
+Pixels WindowPixels(HWND window);
+// The whole window as shown: the menu bar and any open popup included.
+Pixels WindowFrame(HWND window);
+// How many times the window's pictures were shown; each repaint that drew adds one.
+uint64_t WindowFrameCount(HWND window);
+
+bool IsWindowAlive(HWND window);
+HWND FindWindowOfClass(const char* className);
+// Whether the menu item with this command carries a check or radio mark.
+bool MenuItemChecked(HWND window, UINT id);
+// Where the menu bar's title i and item j of its open popup are (outer window coordinates).
+RECT MenuTitleRect(HWND window, int title);
+RECT MenuPopupItemRect(HWND window, int item);
+int OpenMenuPopup(HWND window);  // -1 when none is open
+
+}  // namespace winapi

@@ -1,0 +1,30 @@
+// The process start-up of the Linux build: what the C runtime of Windows does before
+// WinMain. Linked into the program only (not into tests, which have their own main).
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+#include "user_layer.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
+
+// The compiled resource script, embedded by the build.
+extern "C" const unsigned char tarvel_resources[];
+extern "C" const std::size_t tarvel_resources_size;
+
+int main(int, char** argv) {
+  std::string error;
+  if (!winapi::OpenDisplay(error)) {
+    std::fprintf(stderr, "%s: %s; to run without a screen, use: xvfb-run -a %s\n", argv[0], error.c_str(), argv[0]);
+    return 1;
+  }
+  winapi::SetModuleResources(tarvel_resources, tarvel_resources_size);
+  // The instance handle only has to be non-null and the same throughout the run.
+  static char module;
+  char commandLine[] = "";
+  const int result = WinMain(reinterpret_cast<HINSTANCE>(&module), nullptr, commandLine, SW_SHOWDEFAULT);
+  winapi::CloseDisplay();
+  return result;
+}

@@ -1,0 +1,166 @@
+// The headless display: windows live only in memory, message boxes are answered at
+// once, and input comes from the test calls of user_layer.h.
+#include <memory>
+
+#include "kernel_layer.h"
+#include "user/display.h"
+#include "user/window.h"
+#include "user_layer.h"
+
+namespace winapi {
+namespace {
+
+constexpr int kScreenWidth = 1280;
+constexpr int kScreenHeight = 1024;
+
+class HeadlessDisplay final : public Display {
+ public:
+  int ScreenWidth() override { return kScreenWidth; }
+  int ScreenHeight() override { return kScreenHeight; }
+  void CreateNative(Window&) override {}
+  void DestroyNative(Window&) override {}
+  void Show(Window&, bool) override {}
+  void Present(Window&) override {}
+
+  bool PumpEvents(bool wait) override {
+    if (!wait || !idle) return false;
+    idle();
+    return MessagePending();
+  }
+
+  int RunMessageBox(Window* owner, const std::string& text, const std::string& caption, UINT type) override {
+    boxes.push_back({owner ? owner->handle : nullptr, text, caption, type});
+    if (observer) observer(boxes.back());
+    return IDOK;
+  }
+
+  std::function<void()> idle;
+  std::function<void(const RecordedMessageBox&)> observer;
+  std::vector<RecordedMessageBox> boxes;
+
+};
+
+std::unique_ptr<Display>& Current() {
+  static std::unique_ptr<Display> display;
+  return display;
+}
+
+HeadlessDisplay* Headless() { return dynamic_cast<HeadlessDisplay*>(Current().get()); }
+
+Window& WindowOrDie(HWND handle) {
+  Window* window = FindWindowByHandle(handle);
+  if (!window) std::abort();
+  return *window;
+}
+
+Pixels ToPixels(const Surface& surface) { return {surface.width, surface.height, surface.pixels}; }
+
+}  // namespace
+
+Display& CurrentDisplay() {
+  // Without a display opened, windows stay in memory rather than reaching a screen.
+  if (!Current()) Current() = std::make_unique<HeadlessDisplay>();
+  return *Current();
+}
+
+bool OpenDisplay(std::string& error) {
+  Display* display = OpenSdlDisplay(error);
+  if (!display) return false;
+  Current().reset(display);
+  return true;
+}
+
+void CloseDisplay() {
+  DestroyAllWindows();
+  ClearMessageQueue();
+  Current().reset();
+}
+
+void UseHeadlessDisplay() {
+  if (Current()) DestroyAllWindows();
+  ForgetAllClasses();
+  ClearMessageQueue();
+  Current() = std::make_unique<HeadlessDisplay>();
+  SetSleepRecording(true);
+}
+
+void PostClick(HWND window, int x, int y) {
+  Window& w = WindowOrDie(window);
+  InputMouseButton(w, x, y + w.MenuBarHeight(), true);
+  InputMouseButton(w, x, y + w.MenuBarHeight(), false);
+}
+
+void PostCommand(HWND window, UINT id) { PostMessageA(window, WM_COMMAND, id, 0); }
+
+void PostClose(HWND window) { InputClose(WindowOrDie(window)); }
+
+void PostKey(HWND window, Key key) {
+  static constexpr MenuKey kKeys[] = {MenuKey::Activate, MenuKey::Activate, MenuKey::Left,  MenuKey::Right,
+                                      MenuKey::Up,       MenuKey::Down,     MenuKey::Enter, MenuKey::Escape};
+  InputKey(WindowOrDie(window), kKeys[static_cast<int>(key)], 0);
+}
+
+void PostLetter(HWND window, char letter, bool alt) {
+  InputKey(WindowOrDie(window), alt ? MenuKey::AltLetter : MenuKey::Letter, letter);
+}
+
+void PostMouseMove(HWND window, int x, int y) { InputMouseMove(WindowOrDie(window), x, y); }
+
+void PostMouseButton(HWND window, int x, int y, bool down) { InputMouseButton(WindowOrDie(window), x, y, down); }
+
+std::optional<int> PumpMessages() {
+  MSG msg;
+  while (TakeMessage(msg)) {
+    if (msg.message == WM_QUIT) return static_cast<int>(msg.wParam);
+    DispatchMessageA(&msg);
+  }
+  return std::nullopt;
+}
+
+void SetIdleHandler(std::function<void()> handler) {
+  if (HeadlessDisplay* display = Headless()) display->idle = std::move(handler);
+}
+
+const std::vector<RecordedMessageBox>& RecordedMessageBoxes() {
+  static const std::vector<RecordedMessageBox> none;
+  HeadlessDisplay* display = Headless();
+  return display ? display->boxes : none;
+}
+
+void ClearRecordedMessageBoxes() {
+  if (HeadlessDisplay* display = Headless()) display->boxes.clear();
+}
+
+void SetMessageBoxObserver(std::function<void(const RecordedMessageBox&)> observer) {
+  if (HeadlessDisplay* display = Headless()) display->observer = std::move(observer);
+}
+
+Pixels WindowPixels(HWND window) { return ToPixels(WindowOrDie(window).client); }
+
+Pixels WindowFrame(HWND window) {
+  Surface frame;
+  ComposeWindow(WindowOrDie(window), frame);
+  return ToPixels(frame);
+}
+
+uint64_t WindowFrameCount(HWND window) { return WindowOrDie(window).framesShown; }
+
+bool IsWindowAlive(HWND window) { return FindWindowByHandle(window) != nullptr; }
+
+bool MenuItemChecked(HWND window, UINT id) {
+  Menu* menu = WindowOrDie(window).menu.get();
+  size_t position = 0;
+  Menu* holder = menu ? FindItemByCommand(menu, id, position) : nullptr;
+  return holder && holder->items[position].checked;
+}
+
+RECT MenuTitleRect(HWND window, int title) { return WindowOrDie(window).menuBar->TitleRect(title); }
+
+RECT MenuPopupItemRect(HWND window, int item) { return WindowOrDie(window).menuBar->PopupItemRect(item); }
+
+int OpenMenuPopup(HWND window) {
+  const Window& w = WindowOrDie(window);
+  return w.menuBar ? w.menuBar->OpenPopup() : -1;
+}
+
+}  // namespace winapi

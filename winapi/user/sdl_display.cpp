@@ -1,0 +1,178 @@
+#include "user/sdl_display.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <map>
+
+#include "user/codepage.h"
+#include "user/window.h"
+
+namespace winapi {
+namespace {
+
+SDL_Window* NativeOf(const Window& window) { return static_cast<SDL_Window*>(window.native); }
+
+class SdlDisplay final : public Display {
+ public:
+  ~SdlDisplay() override { SDL_Quit(); }
+
+  int ScreenWidth() override { return ScreenBounds().w; }
+  int ScreenHeight() override { return ScreenBounds().h; }
+
+  void CreateNative(Window& window) override {
+    SDL_Window* sdl = SDL_CreateWindow(Utf8FromCp932(window.title).c_str(), window.x, window.y,
+                                       std::max(window.OuterWidth(), 1), std::max(window.OuterHeight(), 1),
+                                       SDL_WINDOW_HIDDEN);
+    window.native = sdl;
+    if (sdl) windows_[SDL_GetWindowID(sdl)] = window.handle;
+  }
+
+  void DestroyNative(Window& window) override {
+    if (SDL_Window* sdl = NativeOf(window)) {
+      windows_.erase(SDL_GetWindowID(sdl));
+      SDL_DestroyWindow(sdl);
+      window.native = nullptr;
+    }
+  }
+
+  void Show(Window& window, bool show) override {
+    if (SDL_Window* sdl = NativeOf(window)) show ? SDL_ShowWindow(sdl) : SDL_HideWindow(sdl);
+  }
+
+  void Present(Window& window) override {
+    if (SDL_Window* sdl = NativeOf(window); sdl && window.visible) {
+      Surface frame;
+      ComposeWindow(window, frame);
+      BlitToSdlWindow(sdl, frame);
+    }
+  }
+
+  bool PumpEvents(bool wait) override {
+    SDL_Event event;
+    if (wait) {
+      if (!SDL_WaitEvent(&event)) return false;
+      Handle(event);
+    }
+    while (SDL_PollEvent(&event)) Handle(event);
+    return true;
+  }
+
+  int RunMessageBox(Window* owner, const std::string& text, const std::string& caption, UINT) override {
+    return RunSdlMessageBox(owner ? NativeOf(*owner) : nullptr, owner, text, caption);
+  }
+
+ private:
+  static SDL_Rect ScreenBounds() {
+    SDL_Rect bounds{0, 0, 0, 0};
+    SDL_GetDisplayBounds(0, &bounds);
+    return bounds;
+  }
+
+  Window* WindowOf(Uint32 id) {
+    const auto found = windows_.find(id);
+    return found == windows_.end() ? nullptr : FindWindowByHandle(found->second);
+  }
+
+  void Handle(const SDL_Event& event) {
+    switch (event.type) {
+      case SDL_WINDOWEVENT:
+        if (Window* window = WindowOf(event.window.windowID)) {
+          if (event.window.event == SDL_WINDOWEVENT_EXPOSED) Present(*window);
+          if (event.window.event == SDL_WINDOWEVENT_CLOSE) InputClose(*window);
+        }
+        break;
+      case SDL_MOUSEMOTION:
+        if (Window* window = WindowOf(event.motion.windowID)) InputMouseMove(*window, event.motion.x, event.motion.y);
+        break;
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP:
+        if (event.button.button != SDL_BUTTON_LEFT) break;
+        if (Window* window = WindowOf(event.button.windowID))
+          InputMouseButton(*window, event.button.x, event.button.y, event.type == SDL_MOUSEBUTTONDOWN);
+        break;
+      case SDL_KEYDOWN:
+      case SDL_KEYUP:
+        if (Window* window = WindowOf(event.key.windowID)) Key(*window, event.key);
+        break;
+      default:
+        break;
+    }
+  }
+
+  // Alt pressed and released alone, or F10, opens the bar; Alt with a letter opens a popup.
+  void Key(Window& window, const SDL_KeyboardEvent& key) {
+    const SDL_Keycode sym = key.keysym.sym;
+    const bool alt = sym == SDLK_LALT || sym == SDLK_RALT;
+    if (key.type == SDL_KEYUP) {
+      if (alt && altAlone_) InputKey(window, MenuKey::Activate, 0);
+      altAlone_ = false;
+      return;
+    }
+    if (alt) {
+      altAlone_ = !key.repeat;
+      return;
+    }
+    altAlone_ = false;
+    switch (sym) {
+      case SDLK_F10: InputKey(window, MenuKey::Activate, 0); return;
+      case SDLK_LEFT: InputKey(window, MenuKey::Left, 0); return;
+      case SDLK_RIGHT: InputKey(window, MenuKey::Right, 0); return;
+      case SDLK_UP: InputKey(window, MenuKey::Up, 0); return;
+      case SDLK_DOWN: InputKey(window, MenuKey::Down, 0); return;
+      case SDLK_RETURN:
+      case SDLK_KP_ENTER: InputKey(window, MenuKey::Enter, 0); return;
+      case SDLK_ESCAPE: InputKey(window, MenuKey::Escape, 0); return;
+      default: break;
+    }
+    if ((sym >= SDLK_a && sym <= SDLK_z) || (sym >= SDLK_0 && sym <= SDLK_9)) {
+      const char letter = static_cast<char>(sym >= SDLK_a ? sym - SDLK_a + 'A' : sym);
+      InputKey(window, (key.keysym.mod & KMOD_ALT) ? MenuKey::AltLetter : MenuKey::Letter, letter);
+    }
+  }
+
+  std::map<Uint32, HWND> windows_;
+  bool altAlone_ = false;
+};
+
+}  // namespace
+
+void BlitToSdlWindow(SDL_Window* window, const Surface& pixels) {
+  SDL_Surface* target = SDL_GetWindowSurface(window);
+  if (!target || pixels.width <= 0 || pixels.height <= 0) return;
+  SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(pixels.pixels.data()),
+                                                           pixels.width, pixels.height, 32, pixels.width * 4,
+                                                           SDL_PIXELFORMAT_RGB888);
+  if (!source) return;
+  SDL_BlitSurface(source, nullptr, target, nullptr);
+  SDL_FreeSurface(source);
+  SDL_UpdateWindowSurface(window);
+}
+
+Display* OpenSdlDisplay(std::string& error) {
+  const char* requested = std::getenv("SDL_VIDEODRIVER");
+  const bool explicitDriver = requested && *requested;
+  if (!explicitDriver && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
+    error = "no display found (DISPLAY is not set)";
+    return nullptr;
+  }
+  // Software drawing throughout: the first frame comes quickly and the process stays small.
+  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  // Ctrl+C in the terminal ends the program as it would any other.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    error = std::string("cannot open the display: ") + SDL_GetError();
+    return nullptr;
+  }
+  // SDL falls back to drivers that show nothing; only take them when asked for.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!explicitDriver && driver && (!std::strcmp(driver, "offscreen") || !std::strcmp(driver, "dummy"))) {
+    SDL_Quit();
+    error = "no display found (SDL has only its offscreen driver)";
+    return nullptr;
+  }
+  return new SdlDisplay;
+}
+
+}  // namespace winapi

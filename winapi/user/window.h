@@ -1,0 +1,66 @@
+// Windows of the layer: classes, the window table and what a display backend needs.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "gdi/surface.h"
+#include "user/menu.h"
+#include "user/menu_bar.h"
+
+namespace winapi {
+
+struct Window {
+  HWND handle = nullptr;
+  WNDPROC proc = nullptr;
+  std::string className;
+  std::string title;  // code page 932
+  DWORD style = 0;
+  int x = 0, y = 0;  // of the outer window on the screen
+  Surface client;    // the client area's own pixels, what GetDC draws into
+  std::unique_ptr<Menu> menu;
+  std::unique_ptr<MenuBar> menuBar;  // drawn above the client area when the window has a menu
+  bool invalid = true;               // a WM_PAINT is due
+  bool visible = false;
+  bool pressInClient = false;  // a button release reaches the window only after its press did
+  uint64_t shownGeneration = ~uint64_t{0};
+  uint64_t framesShown = 0;
+  void* native = nullptr;  // the display backend's window
+
+  int MenuBarHeight() const { return menuBar ? kMenuBarHeight : 0; }
+  int OuterWidth() const { return client.width; }
+  int OuterHeight() const { return client.height + MenuBarHeight(); }
+};
+
+Window* FindWindowByHandle(HWND handle);
+Window* FirstInvalidWindow();
+
+// Shows the window's pixels: the menu bar, the client area and an open menu over it.
+void PresentWindow(Window& window);
+
+// Composes what the window shows into frame (OuterWidth x OuterHeight).
+void ComposeWindow(const Window& window, Surface& frame);
+
+// Mouse and keyboard input from the display, in outer window coordinates (the menu
+// bar at the top, then the client area). The menu takes what is its own; the rest
+// becomes messages for the window.
+void InputMouseMove(Window& window, int x, int y);
+void InputMouseButton(Window& window, int x, int y, bool down);
+void InputKey(Window& window, MenuKey key, char letter);
+void InputClose(Window& window);
+
+// Forgets every window and class without sending messages, as when the process ends.
+void DestroyAllWindows();
+void ForgetAllClasses();
+
+// Adds a message at the end of the queue.
+void QueueMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Takes the next message the way GetMessageA does, without waiting; false when none.
+bool TakeMessage(MSG& msg);
+bool MessagePending();
+void ClearMessageQueue();
+
+}  // namespace winapi
