@@ -202,6 +202,7 @@ class Display:
         x.XStringToKeysym.restype = ctypes.c_ulong
         x.XStringToKeysym.argtypes = [ctypes.c_char_p]
         x.XSetErrorHandler.argtypes = [_ERROR_HANDLER]
+        x.XSetInputFocus.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_ulong]
         self._xtst.XTestFakeMotionEvent.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int,
                                                     ctypes.c_int, ctypes.c_ulong]
         self._xtst.XTestFakeButtonEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int,
@@ -218,6 +219,8 @@ class Display:
         self._net_wm_name = x.XInternAtom(self.dpy, b"_NET_WM_NAME", 0)
         self._wm_name = x.XInternAtom(self.dpy, b"WM_NAME", 0)
         wait_for("the framebuffer file", lambda: os.path.exists(self.fbfile), 10)
+        # The pointer starts in the middle of the screen, where it would cover the window.
+        self.park()
 
     def close(self):
         if self.dpy:
@@ -303,6 +306,11 @@ class Display:
 
     def park(self):
         self.move(SCREEN_W - 1, SCREEN_H - 1)
+
+    def focus(self, wid):
+        """Gives a window the keyboard focus (the displays have no window manager to do it)."""
+        self._x.XSetInputFocus(self.dpy, wid, 1, 0)  # RevertToPointerRoot, CurrentTime
+        self._x.XSync(self.dpy, 0)
 
     def key(self, name):
         """Presses and releases one key, given by its keysym name ("F10", "g", "Return")."""
