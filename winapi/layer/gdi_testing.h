@@ -28,4 +28,30 @@ constexpr uint32_t PixelOf(COLORREF color) {
          GetBValue(color);
 }
 
+// A memory DC with a bitmap of its own, cleared to one colour: something to draw into.
+class MemoryCanvas {
+ public:
+  MemoryCanvas(int width, int height, COLORREF fill = RGB(255, 255, 255))
+      : dc_(CreateCompatibleDC(nullptr)), bitmap_(CreateCompatibleBitmap(dc_, width, height)) {
+    SelectObject(dc_, bitmap_);
+    HBRUSH brush = CreateSolidBrush(fill);
+    const RECT all{0, 0, width, height};
+    FillRect(dc_, &all, brush);
+    DeleteObject(brush);
+  }
+  ~MemoryCanvas() {
+    DeleteDC(dc_);
+    DeleteObject(bitmap_);
+  }
+  MemoryCanvas(const MemoryCanvas&) = delete;
+  MemoryCanvas& operator=(const MemoryCanvas&) = delete;
+
+  HDC dc() const { return dc_; }
+  PixelImage Pixels() const { return CopyDCPixels(dc_); }
+
+ private:
+  HDC dc_;
+  HBITMAP bitmap_;
+};
+
 }  // namespace winapi
