@@ -1,8 +1,37 @@
 #include "players/alpha_com.h"
 
+#include "players/alpha_search.h"
+
+namespace {
+
+AlphaSearch SearchFrom(const Board& board, const Color* player) {
+  return AlphaSearch(hex::StonesOf(board, player), hex::StonesOf(board, Opposite(player)), board.GetMoveCount(),
+                     player == Black());
+}
+
+}  // namespace
+
 CellPos AlphaCom::NextMove() { return Choose(DepthFor(board_->GetMoveCount())); }
 
 CellPos AlphaCom::Choose(int depth) {
+  AlphaSearch search = SearchFrom(*board_, color_);
+  const int square = search.Choose(depth);
+  searchedPositions_ += search.SearchedPositions();
+  return square < 0 ? CellPos{-1, -1} : hex::CellOf(square);
+}
+
+std::vector<AlphaCom::RootScore> AlphaCom::RootScores(int depth) {
+  AlphaSearch search = SearchFrom(*board_, color_);
+  const Color* side = board_->SideToMove();
+  std::vector<RootScore> scores;
+  for (int x = 0; x < kBoardSize; ++x)
+    for (int y = 0; y < kBoardSize; ++y)
+      if (board_->CanPlace(x, y, side)) scores.push_back({{x, y}, search.RootScore(hex::SquareOf(x, y), depth)});
+  searchedPositions_ += search.SearchedPositions();
+  return scores;
+}
+
+CellPos AlphaCom::PlainChoose(int depth) {
   const Color* side = board_->SideToMove();
   int best = -kInfinity;
   CellPos choice{-1, -1};
@@ -21,7 +50,7 @@ CellPos AlphaCom::Choose(int depth) {
   return choice;
 }
 
-std::vector<AlphaCom::RootScore> AlphaCom::RootScores(int depth) {
+std::vector<AlphaCom::RootScore> AlphaCom::PlainRootScores(int depth) {
   const Color* side = board_->SideToMove();
   std::vector<RootScore> scores;
   for (int x = 0; x < kBoardSize; ++x)

@@ -46,14 +46,21 @@ class AlphaCom : public ICom {
   // The depth below the root that NextMove searches at this move count.
   static int DepthFor(int moveCount) { return moveCount < kEndgameFrom ? kMidgameDepth : kEndgameDepth; }
 
-  // NextMove's choice with an explicit depth below the root.
+  // NextMove's choice with an explicit depth below the root, by the fast search
+  // on bit sets; the board is only read.
   CellPos Choose(int depth);
 
-  // Every legal root cell of the side to move in scan order, each with its exact score.
+  // Every legal root cell of the side to move in scan order, each with its exact
+  // score, by the fast search.
   std::vector<RootScore> RootScores(int depth);
 
+  // The same two by the plain search on the live board (Search below): children
+  // in scan order, no ordering, no table. The reference the fast search must match.
+  CellPos PlainChoose(int depth);
+  std::vector<RootScore> PlainRootScores(int depth);
+
   // Alpha-beta on the live board, children in scan order, no passes: a side to
-  // move without a placement ends the line.
+  // move without a placement ends the line. Scores are exact within the window.
   int Search(int depth, int alpha, int beta);
 
   // The player's own stones: by kCellWeights, or counted once the live move

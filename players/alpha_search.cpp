@@ -1,0 +1,318 @@
+#include "players/alpha_search.h"
+
+#include <array>
+#include <bit>
+#include <cstdlib>
+#include <memory>
+
+#include "players/alpha_com.h"
+
+using hex::Bits;
+
+namespace {
+
+constexpr int kInfinity = AlphaCom::kInfinity;
+
+// Below this many empty cells, when the depth reaches past them, the search
+// tries the empty cells directly: no move generation, ordering or table.
+constexpr int kLastEmpties = 5;
+// Nodes with fewer placements ahead than this neither read nor write the table.
+constexpr int kTableDepth = 3;
+// Nodes with at least this many placements ahead try first the children that
+// leave the opponent the fewest replies.
+constexpr int kMobilityOrderDepth = 3;
+
+// kCellWeights by rows of the bit sets: kRowWeights[y][own stones of row y].
+constexpr auto kRowWeights = [] {
+  std::array<std::array<int, 256>, kBoardSize> table{};
+  for (int y = 0; y < kBoardSize; ++y)
+    for (int row = 0; row < 256; ++row)
+      for (int x = 0; x < kBoardSize; ++x)
+        if (row >> x & 1) table[y][row] += kCellWeights[x * kBoardSize + y];
+  return table;
+}();
+
+// AlphaCom::Evaluate on bit sets.
+inline int Evaluate(Bits own, int moveCount) {
+  if (moveCount >= AlphaCom::kCountingFrom) return std::popcount(own);
+  int sum = 0;
+  for (int y = 0; y < kBoardSize; ++y) sum += kRowWeights[y][(own >> (8 * y)) & 0xFF];
+  return sum;
+}
+
+// The six cells next to each square.
+constexpr auto kNeighbours = [] {
+  std::array<Bits, kCellCount> neighbours{};
+  for (int square = 0; square < kCellCount; ++square) {
+    const Bits b = Bits{1} << square;
+    neighbours[square] = hex::Shift<0>(b) | hex::Shift<1>(b) | hex::Shift<2>(b) | hex::Shift<3>(b) |
+                         hex::Shift<4>(b) | hex::Shift<5>(b);
+  }
+  return neighbours;
+}();
+
+// A score bound of one position, valid whatever search found it: the score is a
+// function of the stones, the passes made before the root, the player's colour and
+// the placements still allowed (the tag), since the search never passes.
+struct Entry {
+  Bits own;
+  Bits other;
+  std::uint32_t tag;
+  std::int32_t lower;
+  std::int32_t upper;
+  std::int32_t move;
+};
+
+class Table {
+ public:
+  static constexpr std::size_t kEntries = std::size_t{1} << 20;  // 24 MiB
+
+  // Zeroed pages come from the system untouched, so creating costs nothing
+  // until the search writes.
+  Table() : entries_(static_cast<Entry*>(std::calloc(kEntries, sizeof(Entry))), &std::free) {
+    if (!entries_) std::abort();
+  }
+
+  Entry& Slot(Bits own, Bits other, std::uint32_t tag) {
+    std::uint64_t h = own * 0x9E3779B97F4A7C15ULL ^ (other + tag) * 0xC2B2AE3D27D4EB4FULL;
+    h ^= h >> 31;
+    h *= 0xBF58476D1CE4E5B9ULL;
+    h ^= h >> 29;
+    return entries_[h & (kEntries - 1)];
+  }
+
+ private:
+  std::unique_ptr<Entry[], decltype(&std::free)> entries_;
+};
+
+// One table for the program: AlphaCom is created for every new opponent, and the
+// bounds stay true from one search to the next.
+Table& SharedTable() {
+  static Table table;
+  return table;
+}
+
+}  // namespace
+
+struct AlphaSearch::Child {
+  Bits own;
+  Bits other;
+  int square;
+  int order;
+};
+
+namespace {
+
+// Sorts by descending order key; a handful of children, so insertion sort.
+template <typename Child>
+void SortChildren(Child* children, int n) {
+  for (int i = 1; i < n; ++i) {
+    const Child c = children[i];
+    int j = i;
+    for (; j > 0 && children[j - 1].order < c.order; --j) children[j] = children[j - 1];
+    children[j] = c;
+  }
+}
+
+}  // namespace
+
+AlphaSearch::AlphaSearch(Bits player, Bits other, int moveCount, bool playerIsBlack)
+    : player_(player),
+      other_(other),
+      moveCount_(moveCount),
+      playerIsBlack_(playerIsBlack),
+      passes_(moveCount - (std::popcount(player | other) - 4)) {}
+
+template <bool kMax>
+int AlphaSearch::SolveLast(Bits own, Bits other, int moveCount, int alpha, int beta) {
+  ++positions_;
+  const Bits mover = kMax ? own : other;
+  const Bits opponent = kMax ? other : own;
+  int best = kMax ? -kInfinity : kInfinity;
+  bool placed = false;
+  for (Bits empty = ~(own | other); empty; empty &= empty - 1) {
+    const int square = std::countr_zero(empty);
+    if (!(kNeighbours[square] & opponent)) continue;
+    const Bits flips = hex::Flips(mover, opponent, square);
+    if (!flips) continue;
+    placed = true;
+    const Bits placedBit = Bits{1} << square;
+    int v;
+    if constexpr (kMax)
+      v = SolveLast<false>(own | flips | placedBit, other & ~flips, moveCount + 1, alpha, beta);
+    else
+      v = SolveLast<true>(own & ~flips, other | flips | placedBit, moveCount + 1, alpha, beta);
+    if (kMax ? v > best : v < best) {
+      best = v;
+      if (kMax ? v > alpha : v < beta) {
+        (kMax ? alpha : beta) = v;
+        if (alpha >= beta) return best;
+      }
+    }
+  }
+  return placed ? best : Evaluate(own, moveCount);
+}
+
+template <bool kMax>
+int AlphaSearch::Search(Bits own, Bits other, int moveCount, int depth, int alpha, int beta) {
+  if (depth == 0) {
+    ++positions_;
+    return Evaluate(own, moveCount);
+  }
+  const int empties = std::popcount(~(own | other));
+  if (depth >= empties && empties <= kLastEmpties) return SolveLast<kMax>(own, other, moveCount, alpha, beta);
+  ++positions_;
+
+  const Bits mover = kMax ? own : other;
+  const Bits opponent = kMax ? other : own;
+  Bits moves = hex::Moves(mover, opponent);
+  if (!moves) return Evaluate(own, moveCount);
+
+  if (depth == 1) {  // the children are leaves
+    int best = kMax ? -kInfinity : kInfinity;
+    for (; moves; moves &= moves - 1) {
+      ++positions_;
+      const int square = std::countr_zero(moves);
+      const Bits flips = hex::Flips(mover, opponent, square);
+      const int v = Evaluate(kMax ? own | flips | (Bits{1} << square) : own & ~flips, moveCount + 1);
+      if (kMax ? v > best : v < best) {
+        best = v;
+        if (kMax ? best >= beta : best <= alpha) return best;
+      }
+    }
+    return best;
+  }
+
+  const int ahead = depth < empties ? depth : empties;
+  const bool useTable = ahead >= kTableDepth;
+  const std::uint32_t tag = static_cast<std::uint32_t>(passes_) | (playerIsBlack_ ? 1u << 8 : 0u) |
+                            static_cast<std::uint32_t>(ahead) << 16 | 1u << 31;
+  Entry* entry = nullptr;
+  int tableMove = -1;
+  if (useTable) {
+    entry = &SharedTable().Slot(own, other, tag);
+    if (entry->own == own && entry->other == other && entry->tag == tag) {
+      if (entry->lower >= beta) return entry->lower;
+      if (entry->upper <= alpha) return entry->upper;
+      if (entry->lower == entry->upper) return entry->lower;
+      tableMove = entry->move;
+    }
+  }
+
+  Child children[kCellCount];
+  int n = 0;
+  for (; moves; moves &= moves - 1) {
+    const int square = std::countr_zero(moves);
+    const Bits flips = hex::Flips(mover, opponent, square);
+    const Bits placedBit = Bits{1} << square;
+    Child& c = children[n++];
+    c.own = kMax ? own | flips | placedBit : own & ~flips;
+    c.other = kMax ? other & ~flips : other | flips | placedBit;
+    c.square = square;
+    if (square == tableMove)
+      c.order = 1 << 20;
+    else if (depth >= kMobilityOrderDepth)
+      c.order = -std::popcount(kMax ? hex::Moves(c.other, c.own) : hex::Moves(c.own, c.other));
+    else
+      c.order = 0;
+  }
+  SortChildren(children, n);
+
+  const int alpha0 = alpha, beta0 = beta;
+  int best = kMax ? -kInfinity : kInfinity;
+  int bestSquare = -1;
+  for (int i = 0; i < n; ++i) {
+    const Child& c = children[i];
+    const int v = Search<!kMax>(c.own, c.other, moveCount + 1, depth - 1, alpha, beta);
+    if (kMax ? v > best : v < best) {
+      best = v;
+      bestSquare = c.square;
+      if (kMax ? v > alpha : v < beta) {
+        (kMax ? alpha : beta) = v;
+        if (alpha >= beta) break;
+      }
+    }
+  }
+
+  if (useTable) {
+    // A result at or below the window is an upper bound, at or above it a lower one.
+    const int lower = best <= alpha0 ? -kInfinity : best;
+    const int upper = best >= beta0 ? kInfinity : best;
+    // The slot may have been taken by another position further down meanwhile.
+    if (entry->own == own && entry->other == other && entry->tag == tag) {
+      if (lower > entry->lower) entry->lower = lower;
+      if (upper < entry->upper) entry->upper = upper;
+    } else {
+      *entry = {own, other, tag, lower, upper, -1};
+    }
+    entry->move = bestSquare;
+  }
+  return best;
+}
+
+int AlphaSearch::SearchChild(const Child& child, int depth, int alpha, int beta) {
+  const bool blackMoves = (moveCount_ + 1) % 2 == 0;
+  return blackMoves == playerIsBlack_ ? Search<true>(child.own, child.other, moveCount_ + 1, depth, alpha, beta)
+                                      : Search<false>(child.own, child.other, moveCount_ + 1, depth, alpha, beta);
+}
+
+int AlphaSearch::OrderRoot(Child* children, Bits moves) {
+  const bool playerMoves = (moveCount_ % 2 == 0) == playerIsBlack_;
+  const Bits mover = playerMoves ? player_ : other_;
+  const Bits opponent = playerMoves ? other_ : player_;
+  int n = 0;
+  for (; moves; moves &= moves - 1) {
+    const int square = std::countr_zero(moves);
+    const Bits flips = hex::Flips(mover, opponent, square);
+    const Bits next = mover | flips | (Bits{1} << square);
+    const Bits rest = opponent & ~flips;
+    Child& c = children[n++];
+    c.own = playerMoves ? next : rest;
+    c.other = playerMoves ? rest : next;
+    c.square = square;
+    c.order = -std::popcount(hex::Moves(rest, next));
+  }
+  SortChildren(children, n);
+  return n;
+}
+
+int AlphaSearch::Choose(int depth) {
+  const bool playerMoves = (moveCount_ % 2 == 0) == playerIsBlack_;
+  const Bits moves = playerMoves ? hex::Moves(player_, other_) : hex::Moves(other_, player_);
+  Child children[kCellCount];
+  const int n = OrderRoot(children, moves);
+
+  // Only the first greatest cell in scan order matters, so after the first cell
+  // each other one is only tested against the best so far, with a null window:
+  // a cell earlier in scan order takes over when it ties, a later one only when
+  // it scores more. Its exact score is wanted only when it does take over.
+  int best = -kInfinity;
+  int choice = -1;
+  for (int i = 0; i < n; ++i) {
+    const Child& c = children[i];
+    if (choice < 0) {
+      best = SearchChild(c, depth, -kInfinity, kInfinity);
+      choice = c.square;
+    } else if (hex::ScanRank(c.square) < hex::ScanRank(choice)) {
+      if (SearchChild(c, depth, best - 1, best) >= best) {
+        best = SearchChild(c, depth, best - 1, kInfinity);
+        choice = c.square;
+      }
+    } else if (SearchChild(c, depth, best, best + 1) > best) {
+      best = SearchChild(c, depth, best, kInfinity);
+      choice = c.square;
+    }
+  }
+  return choice;
+}
+
+int AlphaSearch::RootScore(int square, int depth) {
+  const bool playerMoves = (moveCount_ % 2 == 0) == playerIsBlack_;
+  const Bits mover = playerMoves ? player_ : other_;
+  const Bits opponent = playerMoves ? other_ : player_;
+  const Bits flips = hex::Flips(mover, opponent, square);
+  const Bits next = mover | flips | (Bits{1} << square);
+  const Bits rest = opponent & ~flips;
+  const Child child{playerMoves ? next : rest, playerMoves ? rest : next, square, 0};
+  return SearchChild(child, depth, -kInfinity, kInfinity);
+}

@@ -1,0 +1,45 @@
+// The Alpha player's search on bit sets. It finds exactly the scores of the plain
+// search over the board (depth-limited minimax, no passes, the player's own
+// stones evaluated with the live move count) and the same first greatest root
+// cell, by alpha-beta with move ordering and a transposition table.
+#pragma once
+
+#include <cstdint>
+
+#include "players/hex_bitboard.h"
+
+class AlphaSearch {
+ public:
+  // The player's stones, the other colour's, the live move count (passes included)
+  // and the player's colour. The side to move follows from the move count's parity.
+  AlphaSearch(hex::Bits player, hex::Bits other, int moveCount, bool playerIsBlack);
+
+  // The root: the first square, in the players' scan order, whose placement by the
+  // side to move scores the greatest with `depth` placements allowed below it;
+  // -1 when the side to move cannot place.
+  int Choose(int depth);
+
+  // The exact score of placing the side to move's stone on square (a legal one).
+  int RootScore(int square, int depth);
+
+  std::uint64_t SearchedPositions() const { return positions_; }
+
+ private:
+  struct Child;
+
+  // Scores are the player's; max nodes are those where the player moves. Fail-soft:
+  // a result at or below alpha is an upper bound, at or above beta a lower bound.
+  template <bool kMax>
+  int Search(hex::Bits own, hex::Bits other, int moveCount, int depth, int alpha, int beta);
+  template <bool kMax>
+  int SolveLast(hex::Bits own, hex::Bits other, int moveCount, int alpha, int beta);
+  int SearchChild(const Child& child, int depth, int alpha, int beta);
+  int OrderRoot(Child* children, hex::Bits moves);
+
+  hex::Bits player_;
+  hex::Bits other_;
+  int moveCount_;
+  bool playerIsBlack_;
+  int passes_;  // before the root; fixed for the whole tree, since the search never passes
+  std::uint64_t positions_ = 0;
+};

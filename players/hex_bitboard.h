@@ -1,0 +1,115 @@
+// The hex board as 64-bit sets: bit y * 8 + x stands for cell (x, y), so that a
+// step along any of the six directions moves the index the same way from every
+// cell of the line (rows dominate), which lets a ray's nearest blocker be found
+// by a bit scan. The four slanted directions step by different amounts from even
+// and odd rows, so their shifts treat the two row parities apart.
+#pragma once
+
+#include <array>
+#include <bit>
+#include <cstdint>
+
+#include "rules/board.h"
+
+namespace hex {
+
+using Bits = std::uint64_t;
+
+constexpr int SquareOf(int x, int y) { return y * kBoardSize + x; }
+constexpr Bits BitOf(int x, int y) { return Bits{1} << SquareOf(x, y); }
+constexpr CellPos CellOf(int square) { return {square & 7, square >> 3}; }
+// Rank of a square in the scan order of the players (x outer, y inner).
+constexpr int ScanRank(int square) { return (square & 7) * kBoardSize + (square >> 3); }
+
+constexpr Bits kEvenRows = 0x00FF00FF00FF00FFULL;
+constexpr Bits kOddRows = ~kEvenRows;
+constexpr Bits kNotLeftColumn = ~0x0101010101010101ULL;
+constexpr Bits kNotRightColumn = ~0x8080808080808080ULL;
+
+// Every cell of s moved one step along direction d (numbered as kDirDx/kDirDy);
+// steps leaving the board are dropped.
+template <int d>
+constexpr Bits Shift(Bits s) {
+  if constexpr (d == 0) return (s & kNotLeftColumn) >> 1;
+  if constexpr (d == 1) return (s & kNotRightColumn) << 1;
+  if constexpr (d == 2) return ((s & kEvenRows & kNotLeftColumn) >> 9) | ((s & kOddRows) >> 8);
+  if constexpr (d == 3) return ((s & kEvenRows & kNotLeftColumn) << 7) | ((s & kOddRows) << 8);
+  if constexpr (d == 4) return ((s & kEvenRows) >> 8) | ((s & kOddRows & kNotRightColumn) >> 7);
+  if constexpr (d == 5) return ((s & kEvenRows) << 8) | ((s & kOddRows & kNotRightColumn) << 9);
+}
+
+template <int d>
+constexpr Bits MovesAlong(Bits mover, Bits opponent, Bits empty) {
+  // A line holds at most six opposing stones between the placed one and the closer.
+  Bits run = Shift<d>(mover) & opponent;
+  for (int i = 0; i < 5; ++i) run |= Shift<d>(run) & opponent;
+  return Shift<d>(run) & empty;
+}
+
+// The cells where mover may place.
+constexpr Bits Moves(Bits mover, Bits opponent) {
+  const Bits empty = ~(mover | opponent);
+  return MovesAlong<0>(mover, opponent, empty) | MovesAlong<1>(mover, opponent, empty) |
+         MovesAlong<2>(mover, opponent, empty) | MovesAlong<3>(mover, opponent, empty) |
+         MovesAlong<4>(mover, opponent, empty) | MovesAlong<5>(mover, opponent, empty);
+}
+
+// kRays[square][d]: the cells reached from square by repeated steps along d.
+inline constexpr auto kRays = [] {
+  std::array<std::array<Bits, kDirectionCount>, kCellCount> rays{};
+  for (int square = 0; square < kCellCount; ++square)
+    for (int d = 0; d < kDirectionCount; ++d) {
+      int x = CellOf(square).x, y = CellOf(square).y;
+      for (StepForward(x, y, d); InBoard(x, y); StepForward(x, y, d)) rays[square][d] |= BitOf(x, y);
+    }
+  return rays;
+}();
+
+// Directions 1, 3 and 5 raise the square index at every step, 0, 2 and 4 lower it.
+constexpr bool kRising[kDirectionCount] = {false, true, false, true, false, true};
+
+// The stones that a placement of mover on square (empty) turns.
+constexpr Bits Flips(Bits mover, Bits opponent, int square) {
+  Bits flips = 0;
+  for (int d = 0; d < kDirectionCount; ++d) {
+    const Bits ray = kRays[square][d];
+    const Bits stops = ray & ~opponent;  // the run of opposing stones ends at the first of these
+    if (!stops) continue;
+    if (kRising[d]) {
+      const Bits first = stops & (~stops + 1);
+      if (first & mover) flips |= ray & (first - 1);
+    } else {
+      const Bits first = Bits{1} << (63 - std::countl_zero(stops));
+      if (first & mover) flips |= ray & ~((first << 1) - 1);
+    }
+  }
+  return flips;
+}
+
+// The stones of one colour on the board.
+inline Bits StonesOf(const Board& board, const Color* color) {
+  Bits stones = 0;
+  for (int x = 0; x < kBoardSize; ++x)
+    for (int y = 0; y < kBoardSize; ++y)
+      if (board.GetCell(x, y) == color) stones |= BitOf(x, y);
+  return stones;
+}
+
+// Leaves of the game tree under the pass rule of the board's games: a side
+// without a placement passes as a ply when the other side can place; a position
+// where neither can place is one leaf.
+inline std::uint64_t Perft(Bits mover, Bits opponent, int depth) {
+  if (depth == 0) return 1;
+  Bits moves = Moves(mover, opponent);
+  if (!moves) return Moves(opponent, mover) ? Perft(opponent, mover, depth - 1) : 1;
+  if (depth == 1) return std::popcount(moves);
+  std::uint64_t leaves = 0;
+  for (; moves; moves &= moves - 1) {
+    const int square = std::countr_zero(moves);
+    const Bits flips = Flips(mover, opponent, square);
+    leaves += Perft(opponent & ~flips, mover | flips | (Bits{1} << square), depth - 1);
+  }
+  return leaves;
+}
+
+}  // namespace hex

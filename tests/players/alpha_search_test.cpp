@@ -1,0 +1,98 @@
+// The fast search against the board and against the plain search it replaces:
+// move generation and turned stones, perft, and the choices and root scores.
+#include <gtest/gtest.h>
+
+#include "board_testing.h"
+#include "players/alpha_com.h"
+#include "players/hex_bitboard.h"
+
+namespace {
+
+hex::Bits LegalBits(const Board& board, const Color* color) {
+  hex::Bits bits = 0;
+  for (const CellPos c : LegalCells(board, color)) bits |= hex::BitOf(c.x, c.y);
+  return bits;
+}
+
+int PassesIn(const Board& board) { return board.GetMoveCount() - static_cast<int>(board.GetHistory().size()); }
+
+}  // namespace
+
+TEST(HexBitboard, ShiftsFollowTheStepTables) {
+  for (int x = 0; x < 8; ++x)
+    for (int y = 0; y < 8; ++y) {
+      const hex::Bits b = hex::BitOf(x, y);
+      const hex::Bits shifted[6] = {hex::Shift<0>(b), hex::Shift<1>(b), hex::Shift<2>(b),
+                                    hex::Shift<3>(b), hex::Shift<4>(b), hex::Shift<5>(b)};
+      for (int d = 0; d < 6; ++d) {
+        int nx = x, ny = y;
+        StepForward(nx, ny, d);
+        EXPECT_EQ(shifted[d], InBoard(nx, ny) ? hex::BitOf(nx, ny) : 0) << x << "," << y << " d" << d;
+      }
+    }
+}
+
+// Over whole random games, passes included: the legal cells of both colours and
+// the stones every placement turns are those of the board.
+TEST(HexBitboard, MovesAndFlipsAgreeWithTheBoard) {
+  std::mt19937 random(31);
+  for (int game = 0; game < 200; ++game) {
+    Board board(0, 0);
+    do {
+      for (const Color* color : {Black(), White()}) {
+        const hex::Bits mine = hex::StonesOf(board, color), theirs = hex::StonesOf(board, Opposite(color));
+        ASSERT_EQ(hex::Moves(mine, theirs), LegalBits(board, color));
+        for (const CellPos c : LegalCells(board, color)) {
+          const hex::Bits flips = hex::Flips(mine, theirs, hex::SquareOf(c.x, c.y));
+          ASSERT_EQ(std::popcount(flips), board.CountFlips(c.x, c.y, color));
+          board.Place(c.x, c.y, color);
+          ASSERT_EQ(hex::StonesOf(board, color), mine | flips | hex::BitOf(c.x, c.y));
+          board.Undo();
+        }
+      }
+    } while (PlayRandomMove(board, random));
+  }
+}
+
+TEST(HexBitboard, PerftMatchesTheFrozenCounts) {
+  const std::uint64_t expected[] = {4, 12, 44, 160, 724, 3332, 17528, 95962, 576566};
+  const hex::Bits black = hex::BitOf(4, 3) | hex::BitOf(3, 4), white = hex::BitOf(3, 3) | hex::BitOf(4, 4);
+  for (int depth = 1; depth <= 9; ++depth) EXPECT_EQ(hex::Perft(black, white, depth), expected[depth - 1]);
+}
+
+// The fast search and the plain one agree on the choice and on every root score,
+// at every move count, for both colours, after earlier passes, with the player's
+// colour to move and not, at depths reaching leaves at every kind of node and
+// searches to the end. The positions run in game order so that the shared table
+// carries bounds from one search into the next, for other depths and colours.
+TEST(AlphaSearch, AgreesWithThePlainSearch) {
+  std::mt19937 random(4242);
+  std::vector<int> perCount(64);  // passes can take the count past 60
+  int withPasses = 0, otherColour = 0, toTheEnd = 0;
+  for (int game = 0; game < 40; ++game) {
+    Board board(0, 0);
+    do {
+      const Color* side = board.SideToMove();
+      if (LegalCells(board, side).empty()) continue;
+      const int empties = 60 - static_cast<int>(board.GetHistory().size());
+      const BoardSnapshot before(board);
+      for (int round = 0; round < 2; ++round) {
+        const Color* player = round == 1 && game % 4 == 0 ? Opposite(side) : side;
+        const int depth = empties <= 9 && round == 1 ? AlphaCom::kEndgameDepth : 1 + (game + round + board.GetMoveCount()) % 3;
+        AlphaCom alpha(&board, player);
+        const auto plain = alpha.PlainRootScores(depth);
+        ASSERT_EQ(alpha.RootScores(depth), plain) << "move count " << board.GetMoveCount() << " depth " << depth;
+        ASSERT_EQ(alpha.Choose(depth), alpha.PlainChoose(depth));
+        ASSERT_EQ(BoardSnapshot(board), before);
+        otherColour += player != side;
+        toTheEnd += depth == AlphaCom::kEndgameDepth;
+      }
+      ++perCount[board.GetMoveCount()];
+      withPasses += PassesIn(board) > 0;
+    } while (PlayRandomMove(board, random));
+  }
+  for (int count = 0; count < 60; ++count) EXPECT_GT(perCount[count], 0) << "move count " << count;
+  EXPECT_GT(withPasses, 5);
+  EXPECT_GT(otherColour, 100);
+  EXPECT_GT(toTheEnd, 100);
+}
