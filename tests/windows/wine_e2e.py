@@ -15,7 +15,7 @@ import tarvel_screen as ts
 from game_driver import GameWindow
 from tarvel_screen import expect
 from wine import Prefix
-from xharness import Display, TestFailure
+from xharness import SCREEN_H, SCREEN_W, Display, TestFailure
 
 HATCH_OR_WHITE = (ts.HATCH_RGB, ts.WHITE_RGB)
 
@@ -47,6 +47,17 @@ def check_start_picture(game):
     for y in range(200, 208):
         row = [at(x, y) for x in range(600, 608)]
         expect(row.count(ts.HATCH_RGB) == 2, f"hatch row {y}: {row.count(ts.HATCH_RGB)} line pixels, not 2")
+    # The client area is exactly 651 x 420: its edge columns and bottom row are background,
+    # the pixels just outside them belong to Wine's frame.
+    for x, y in [(0, 200), (650, 200), (300, 419), (0, 419), (650, 419)]:
+        expect(at(x, y) in HATCH_OR_WHITE, f"client pixel ({x}, {y}) is {at(x, y)}, not background")
+    for x, y in [(-1, 200), (651, 200), (300, 420)]:
+        expect(at(x, y) not in HATCH_OR_WHITE, f"pixel ({x}, {y}) outside the client area is {at(x, y)}")
+    # The window is centred on the screen (without a window manager, the X window is the
+    # Windows window, frame included).
+    w = game.window
+    expect((w.x, w.y) == ((SCREEN_W - w.width) // 2, (SCREEN_H - w.height) // 2),
+           f"the window {w} is not centred on the {SCREEN_W} x {SCREEN_H} screen")
     # The panel: white inside its frame, black text somewhere in the text rectangle.
     text = {at(x, y) for x in range(501, 631) for y in range(20, 140)}
     expect(ts.WHITE_RGB in text and len(text) > 1, f"the panel shows no text: colours {sorted(text)[:5]}")
@@ -135,14 +146,25 @@ def play(args):
             expect(about.x > game.window.x and about.y > game.window.y
                    and about.x + about.width < game.window.x + game.window.width,
                    f"the About box {about} does not lie over the main window {game.window}")
+            # The box is modal: a click on a legal cell beside it places nothing.
+            ox, oy = game.origin
+            beside = next(c for c in legal
+                          if not (about.x - 30 <= ox + ts.cell_center(*c)[0] < about.x + about.width + 30
+                                  and about.y - 30 <= oy + ts.cell_center(*c)[1] < about.y + about.height + 30))
+            game.click_cell(*beside)
             game.keys("Return")
             game.wait_window_gone(about)
-            expect(game.position() == opening, "the board changed behind the About box")
             game.check_running()
-            print("About box shown and closed with Return")
+            print(f"About box shown and closed with Return; a click on {beside} meanwhile")
 
             # Exit through the menu, by mouse: the last item of the game menu, "終了(&X)".
+            # Once the menu is open, the click made under the About box has been handled.
             popup = game.open_game_menu()
+            hidden = (popup.x, popup.y, popup.x + popup.width, popup.y + popup.height)
+            shown = ts.read_cells(game.grab(), game.origin, hidden)
+            expected = {c: v for c, v in ts.cells_of(opening).items() if shown and c in shown}
+            expect(shown == expected and beside in shown,
+                   f"a click while the About box was up changed the board: {shown}")
             game.click_popup_item(popup, first=False)
             code = game.wait_exit(30)
             print(f"exit through the menu: exit code {code}")
