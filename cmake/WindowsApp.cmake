@@ -26,7 +26,8 @@ if(TARVEL_APP_SOURCES)
   set_source_files_properties(${TARVEL_RES_OBJECT} PROPERTIES EXTERNAL_OBJECT TRUE GENERATED TRUE)
   target_link_libraries(tarvel PRIVATE tarvel_game tarvel_players tarvel_draw tarvel_rules tarvel_platform)
   # Fully static: no libstdc++, libgcc or libwinpthread DLLs, only the system's.
-  target_link_options(tarvel PRIVATE -static -mwindows)
+  # (WIN32 already links with -mwindows: the GUI subsystem, no console.)
+  target_link_options(tarvel PRIVATE -static)
   set_target_properties(tarvel PROPERTIES
     OUTPUT_NAME tarvel
     SUFFIX .exe
