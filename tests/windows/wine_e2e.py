@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """tarvel.exe under Wine, played through its window: start, the board's pixels, a click on a
 legal cell and the computer's answer, menu commands by mouse and by keyboard, the About
-box, and the exit through the menu with exit code 0.
+box, and the exit through the menu with exit code 0 (scenario "play"); or start and the
+close command of the title bar, exit code 0 (scenario "close").
 
-Usage: wine_e2e.py --exe build-windows/tarvel.exe --prefix PREFIX --workdir DIR
+Usage: wine_e2e.py --exe build-windows/tarvel.exe --prefix PREFIX --workdir DIR [--scenario close]
 """
 
 import argparse
@@ -63,6 +64,17 @@ def check_start_picture(game):
     expect(ts.WHITE_RGB in text and len(text) > 1, f"the panel shows no text: colours {sorted(text)[:5]}")
 
 
+def close_from_title_bar(game, display):
+    """The close command of the title bar (as a window manager sends it) ends the program
+    through the system's default handling, with exit code 0."""
+    opening = ts.opening()
+    game.wait_position("the opening position", lambda p: p == opening)
+    display.request_close(game.window.id)
+    code = game.wait_exit(30)
+    print(f"close from the title bar: exit code {code}")
+    expect(code == 0, f"exit code {code}, expected 0")
+
+
 def play(args):
     prefix = Prefix(args.prefix)
     prefix.check()
@@ -78,6 +90,10 @@ def play(args):
             game.wait_started()
             print(f"main window {game.window}, client area at {game.origin}, "
                   f"{time.monotonic() - started:.1f} s after start")
+
+            if args.scenario == "close":
+                close_from_title_bar(game, display)
+                return
 
             # Start: the opening position, the hatch, the hex outline and the panel.
             opening = ts.opening()
@@ -185,6 +201,8 @@ def main():
     parser.add_argument("--exe", required=True)
     parser.add_argument("--prefix", required=True)
     parser.add_argument("--workdir", required=True)
+    parser.add_argument("--scenario", choices=("play", "close"), default="play",
+                        help="play: the whole game scenario; close: start and close from the title bar")
     args = parser.parse_args()
     try:
         play(args)

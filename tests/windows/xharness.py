@@ -138,6 +138,15 @@ class _XWindowAttributes(ctypes.Structure):
     ]
 
 
+class _XClientMessageEvent(ctypes.Structure):
+    _fields_ = [
+        ("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+        ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+        ("format", ctypes.c_int), ("data", ctypes.c_long * 5),
+        ("pad", ctypes.c_long * 12),  # an XEvent is 24 longs
+    ]
+
+
 _ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
 
 
@@ -202,6 +211,8 @@ class Display:
         x.XStringToKeysym.restype = ctypes.c_ulong
         x.XStringToKeysym.argtypes = [ctypes.c_char_p]
         x.XSetErrorHandler.argtypes = [_ERROR_HANDLER]
+        x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                                 ctypes.c_void_p]
         x.XSetInputFocus.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_ulong]
         self._xtst.XTestFakeMotionEvent.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int,
                                                     ctypes.c_int, ctypes.c_ulong]
@@ -310,6 +321,19 @@ class Display:
     def focus(self, wid):
         """Gives a window the keyboard focus (the displays have no window manager to do it)."""
         self._x.XSetInputFocus(self.dpy, wid, 1, 0)  # RevertToPointerRoot, CurrentTime
+        self._x.XSync(self.dpy, 0)
+
+    def request_close(self, wid):
+        """What a window manager does for the close button of a title bar: a WM_DELETE_WINDOW
+        message to the window."""
+        event = _XClientMessageEvent()
+        event.type = 33  # ClientMessage
+        event.window = wid
+        event.message_type = self._x.XInternAtom(self.dpy, b"WM_PROTOCOLS", 0)
+        event.format = 32
+        event.data[0] = self._x.XInternAtom(self.dpy, b"WM_DELETE_WINDOW", 0)
+        event.data[1] = 0  # CurrentTime
+        self._x.XSendEvent(self.dpy, wid, 0, 0, ctypes.byref(event))
         self._x.XSync(self.dpy, 0)
 
     def key(self, name):
