@@ -1,7 +1,6 @@
 #include "players/alpha_search.h"
 
 #include <array>
-#include <bit>
 #include <cstdlib>
 #include <memory>
 
@@ -13,14 +12,15 @@ namespace {
 
 constexpr int kInfinity = AlphaCom::kInfinity;
 
-// Below this many empty cells, when the depth reaches past them, the search
-// tries the empty cells directly: no move generation, ordering or table.
+// With at most this many empty cells, when the depth reaches past them, the
+// search tries the empty cells directly: no move generation, ordering or table.
 constexpr int kLastEmpties = 5;
-// Nodes with fewer placements ahead than this neither read nor write the table.
-constexpr int kTableDepth = 3;
-// Nodes with at least this many placements ahead try first the children that
-// leave the opponent the fewest replies.
-constexpr int kMobilityOrderDepth = 3;
+// Nodes with fewer placements ahead neither read nor write the table, and take
+// their children unordered.
+constexpr int kTableAhead = 3;
+// Nodes with at least this many placements ahead first look up their children in
+// the table, in case one of them is already known to cut.
+constexpr int kChildLookupAhead = 8;
 
 // kCellWeights by rows of the bit sets: kRowWeights[y][own stones of row y].
 constexpr auto kRowWeights = [] {
@@ -34,13 +34,13 @@ constexpr auto kRowWeights = [] {
 
 // AlphaCom::Evaluate on bit sets.
 inline int Evaluate(Bits own, int moveCount) {
-  if (moveCount >= AlphaCom::kCountingFrom) return std::popcount(own);
+  if (moveCount >= AlphaCom::kCountingFrom) return hex::PopCount(own);
   int sum = 0;
   for (int y = 0; y < kBoardSize; ++y) sum += kRowWeights[y][(own >> (8 * y)) & 0xFF];
   return sum;
 }
 
-// The six cells next to each square.
+// The up to six cells next to each square.
 constexpr auto kNeighbours = [] {
   std::array<Bits, kCellCount> neighbours{};
   for (int square = 0; square < kCellCount; ++square) {
@@ -51,24 +51,32 @@ constexpr auto kNeighbours = [] {
   return neighbours;
 }();
 
-// A score bound of one position, valid whatever search found it: the score is a
-// function of the stones, the passes made before the root, the player's colour and
-// the placements still allowed (the tag), since the search never passes.
+// Bounds on the score of one position. The score is a function of the stones,
+// the passes made before the root (the search itself never passes, so they fix
+// the move count and the side to move), the player's colour and the placements
+// still allowed below (capped by the empty cells): these make the key, so a bound
+// stays true from one search to the next, whatever window found it.
 struct Entry {
   Bits own;
   Bits other;
-  std::uint32_t tag;
+  std::uint32_t tag;  // passes, colour and placements ahead; never 0 in a used entry
   std::int32_t lower;
   std::int32_t upper;
-  std::int32_t move;
+  std::int32_t move;  // the best or cutting square found, or -1
 };
+static_assert(sizeof(Entry) == 32);
+
+std::uint32_t Tag(int passes, bool playerIsBlack, int ahead) {
+  return static_cast<std::uint32_t>(passes) | (playerIsBlack ? 1u << 8 : 0u) |
+         static_cast<std::uint32_t>(ahead) << 16 | 1u << 31;
+}
 
 class Table {
  public:
-  static constexpr std::size_t kEntries = std::size_t{1} << 20;  // 24 MiB
+  static constexpr std::size_t kEntries = std::size_t{1} << 20;  // 32 MiB
 
-  // Zeroed pages come from the system untouched, so creating costs nothing
-  // until the search writes.
+  // Zeroed pages come from the system untouched, so the table costs nothing
+  // until the search writes into it.
   Table() : entries_(static_cast<Entry*>(std::calloc(kEntries, sizeof(Entry))), &std::free) {
     if (!entries_) std::abort();
   }
@@ -85,11 +93,25 @@ class Table {
   std::unique_ptr<Entry[], decltype(&std::free)> entries_;
 };
 
-// One table for the program: AlphaCom is created for every new opponent, and the
-// bounds stay true from one search to the next.
+// One table for the whole program: AlphaCom is created anew for every opponent
+// choice, and what one search learnt stays true for the next.
 Table& SharedTable() {
   static Table table;
   return table;
+}
+
+bool Holds(const Entry& e, Bits own, Bits other, std::uint32_t tag) {
+  return e.own == own && e.other == other && e.tag == tag;
+}
+
+// Children whose replier cannot answer end the line: their score is known at
+// once, so they come first, best first. The others come by fewest replies, which
+// keeps the tree narrow, and then by the score of the position reached.
+template <bool kMax>
+int OrderKey(Bits own, Bits other, int moveCount) {
+  const Bits replies = kMax ? hex::Moves(other, own) : hex::Moves(own, other);
+  const int score = kMax ? Evaluate(own, moveCount) : -Evaluate(own, moveCount);
+  return replies ? score - 16 * hex::PopCount(replies) : (1 << 16) + score;
 }
 
 }  // namespace
@@ -121,16 +143,29 @@ AlphaSearch::AlphaSearch(Bits player, Bits other, int moveCount, bool playerIsBl
       other_(other),
       moveCount_(moveCount),
       playerIsBlack_(playerIsBlack),
-      passes_(moveCount - (std::popcount(player | other) - 4)) {}
+      passes_(moveCount - (hex::PopCount(player | other) - 4)) {}
 
 template <bool kMax>
 int AlphaSearch::SolveLast(Bits own, Bits other, int moveCount, int alpha, int beta) {
   ++positions_;
   const Bits mover = kMax ? own : other;
   const Bits opponent = kMax ? other : own;
+  const Bits empties = ~(own | other);
+  if (!(empties & (empties - 1))) {
+    // At most one empty cell: the line ends after taking it, or here.
+    if (empties && (kNeighbours[std::countr_zero(empties)] & opponent)) {
+      const Bits flips = hex::Flips(mover, opponent, std::countr_zero(empties));
+      if (flips) {
+        ++positions_;
+        return Evaluate(kMax ? own | flips | empties : own & ~flips, moveCount + 1);
+      }
+    }
+    return Evaluate(own, moveCount);
+  }
+
   int best = kMax ? -kInfinity : kInfinity;
   bool placed = false;
-  for (Bits empty = ~(own | other); empty; empty &= empty - 1) {
+  for (Bits empty = empties; empty; empty &= empty - 1) {
     const int square = std::countr_zero(empty);
     if (!(kNeighbours[square] & opponent)) continue;
     const Bits flips = hex::Flips(mover, opponent, square);
@@ -159,7 +194,7 @@ int AlphaSearch::Search(Bits own, Bits other, int moveCount, int depth, int alph
     ++positions_;
     return Evaluate(own, moveCount);
   }
-  const int empties = std::popcount(~(own | other));
+  const int empties = hex::PopCount(~(own | other));
   if (depth >= empties && empties <= kLastEmpties) return SolveLast<kMax>(own, other, moveCount, alpha, beta);
   ++positions_;
 
@@ -184,14 +219,13 @@ int AlphaSearch::Search(Bits own, Bits other, int moveCount, int depth, int alph
   }
 
   const int ahead = depth < empties ? depth : empties;
-  const bool useTable = ahead >= kTableDepth;
-  const std::uint32_t tag = static_cast<std::uint32_t>(passes_) | (playerIsBlack_ ? 1u << 8 : 0u) |
-                            static_cast<std::uint32_t>(ahead) << 16 | 1u << 31;
+  const bool useTable = ahead >= kTableAhead;
+  const std::uint32_t tag = Tag(passes_, playerIsBlack_, ahead);
   Entry* entry = nullptr;
   int tableMove = -1;
   if (useTable) {
     entry = &SharedTable().Slot(own, other, tag);
-    if (entry->own == own && entry->other == other && entry->tag == tag) {
+    if (Holds(*entry, own, other, tag)) {
       if (entry->lower >= beta) return entry->lower;
       if (entry->upper <= alpha) return entry->upper;
       if (entry->lower == entry->upper) return entry->lower;
@@ -209,12 +243,15 @@ int AlphaSearch::Search(Bits own, Bits other, int moveCount, int depth, int alph
     c.own = kMax ? own | flips | placedBit : own & ~flips;
     c.other = kMax ? other & ~flips : other | flips | placedBit;
     c.square = square;
-    if (square == tableMove)
-      c.order = 1 << 20;
-    else if (depth >= kMobilityOrderDepth)
-      c.order = -std::popcount(kMax ? hex::Moves(c.other, c.own) : hex::Moves(c.own, c.other));
-    else
-      c.order = 0;
+    c.order = square == tableMove ? 1 << 20 : useTable ? OrderKey<kMax>(c.own, c.other, moveCount + 1) : 0;
+  }
+  if (ahead >= kChildLookupAhead) {
+    const std::uint32_t childTag = Tag(passes_, playerIsBlack_, ahead - 1);
+    for (int i = 0; i < n; ++i) {
+      const Entry& e = SharedTable().Slot(children[i].own, children[i].other, childTag);
+      if (Holds(e, children[i].own, children[i].other, childTag) && (kMax ? e.lower >= beta : e.upper <= alpha))
+        return kMax ? e.lower : e.upper;
+    }
   }
   SortChildren(children, n);
 
@@ -223,7 +260,18 @@ int AlphaSearch::Search(Bits own, Bits other, int moveCount, int depth, int alph
   int bestSquare = -1;
   for (int i = 0; i < n; ++i) {
     const Child& c = children[i];
-    const int v = Search<!kMax>(c.own, c.other, moveCount + 1, depth - 1, alpha, beta);
+    int v;
+    if (i == 0 || beta - alpha == 1) {
+      v = Search<!kMax>(c.own, c.other, moveCount + 1, depth - 1, alpha, beta);
+    } else if constexpr (kMax) {
+      // Later children are first only tested to beat the best so far; one that
+      // does gets its exact score, knowing it is at least v.
+      v = Search<false>(c.own, c.other, moveCount + 1, depth - 1, alpha, alpha + 1);
+      if (v > alpha && v < beta) v = Search<false>(c.own, c.other, moveCount + 1, depth - 1, v - 1, beta);
+    } else {
+      v = Search<true>(c.own, c.other, moveCount + 1, depth - 1, beta - 1, beta);
+      if (v < beta && v > alpha) v = Search<true>(c.own, c.other, moveCount + 1, depth - 1, alpha, v + 1);
+    }
     if (kMax ? v > best : v < best) {
       best = v;
       bestSquare = c.square;
@@ -235,17 +283,18 @@ int AlphaSearch::Search(Bits own, Bits other, int moveCount, int depth, int alph
   }
 
   if (useTable) {
-    // A result at or below the window is an upper bound, at or above it a lower one.
+    // Fail-soft: a result at or below the window bounds the score from above, at
+    // or above it from below; one inside is exact.
     const int lower = best <= alpha0 ? -kInfinity : best;
     const int upper = best >= beta0 ? kInfinity : best;
     // The slot may have been taken by another position further down meanwhile.
-    if (entry->own == own && entry->other == other && entry->tag == tag) {
+    if (Holds(*entry, own, other, tag)) {
       if (lower > entry->lower) entry->lower = lower;
       if (upper < entry->upper) entry->upper = upper;
+      entry->move = bestSquare;
     } else {
-      *entry = {own, other, tag, lower, upper, -1};
+      *entry = {own, other, tag, lower, upper, bestSquare};
     }
-    entry->move = bestSquare;
   }
   return best;
 }
@@ -256,31 +305,25 @@ int AlphaSearch::SearchChild(const Child& child, int depth, int alpha, int beta)
                                       : Search<false>(child.own, child.other, moveCount_ + 1, depth, alpha, beta);
 }
 
-int AlphaSearch::OrderRoot(Child* children, Bits moves) {
+AlphaSearch::Child AlphaSearch::RootChild(int square) const {
   const bool playerMoves = (moveCount_ % 2 == 0) == playerIsBlack_;
   const Bits mover = playerMoves ? player_ : other_;
   const Bits opponent = playerMoves ? other_ : player_;
-  int n = 0;
-  for (; moves; moves &= moves - 1) {
-    const int square = std::countr_zero(moves);
-    const Bits flips = hex::Flips(mover, opponent, square);
-    const Bits next = mover | flips | (Bits{1} << square);
-    const Bits rest = opponent & ~flips;
-    Child& c = children[n++];
-    c.own = playerMoves ? next : rest;
-    c.other = playerMoves ? rest : next;
-    c.square = square;
-    c.order = -std::popcount(hex::Moves(rest, next));
-  }
-  SortChildren(children, n);
-  return n;
+  const Bits flips = hex::Flips(mover, opponent, square);
+  const Bits next = mover | flips | (Bits{1} << square);
+  const Bits rest = opponent & ~flips;
+  // Whoever moves at the root, the root is ordered as a max node of the player.
+  return {playerMoves ? next : rest, playerMoves ? rest : next, square,
+          hex::PopCount(hex::Moves(rest, next)) * -16 + Evaluate(playerMoves ? next : rest, moveCount_ + 1)};
 }
 
 int AlphaSearch::Choose(int depth) {
   const bool playerMoves = (moveCount_ % 2 == 0) == playerIsBlack_;
-  const Bits moves = playerMoves ? hex::Moves(player_, other_) : hex::Moves(other_, player_);
+  Bits moves = playerMoves ? hex::Moves(player_, other_) : hex::Moves(other_, player_);
   Child children[kCellCount];
-  const int n = OrderRoot(children, moves);
+  int n = 0;
+  for (; moves; moves &= moves - 1) children[n++] = RootChild(std::countr_zero(moves));
+  SortChildren(children, n);
 
   // Only the first greatest cell in scan order matters, so after the first cell
   // each other one is only tested against the best so far, with a null window:
@@ -307,12 +350,5 @@ int AlphaSearch::Choose(int depth) {
 }
 
 int AlphaSearch::RootScore(int square, int depth) {
-  const bool playerMoves = (moveCount_ % 2 == 0) == playerIsBlack_;
-  const Bits mover = playerMoves ? player_ : other_;
-  const Bits opponent = playerMoves ? other_ : player_;
-  const Bits flips = hex::Flips(mover, opponent, square);
-  const Bits next = mover | flips | (Bits{1} << square);
-  const Bits rest = opponent & ~flips;
-  const Child child{playerMoves ? next : rest, playerMoves ? rest : next, square, 0};
-  return SearchChild(child, depth, -kInfinity, kInfinity);
+  return SearchChild(RootChild(square), depth, -kInfinity, kInfinity);
 }

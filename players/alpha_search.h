@@ -34,7 +34,7 @@ class AlphaSearch {
   template <bool kMax>
   int SolveLast(hex::Bits own, hex::Bits other, int moveCount, int alpha, int beta);
   int SearchChild(const Child& child, int depth, int alpha, int beta);
-  int OrderRoot(Child* children, hex::Bits moves);
+  Child RootChild(int square) const;
 
   hex::Bits player_;
   hex::Bits other_;

@@ -15,6 +15,15 @@ namespace hex {
 
 using Bits = std::uint64_t;
 
+// Counts set bits without a library call on processors the build does not assume
+// to have a population count instruction.
+constexpr int PopCount(Bits b) {
+  b = b - ((b >> 1) & 0x5555555555555555ULL);
+  b = (b & 0x3333333333333333ULL) + ((b >> 2) & 0x3333333333333333ULL);
+  b = (b + (b >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+  return static_cast<int>((b * 0x0101010101010101ULL) >> 56);
+}
+
 constexpr int SquareOf(int x, int y) { return y * kBoardSize + x; }
 constexpr Bits BitOf(int x, int y) { return Bits{1} << SquareOf(x, y); }
 constexpr CellPos CellOf(int square) { return {square & 7, square >> 3}; }

@@ -1,8 +1,15 @@
 #include "bench.h"
 
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
+#include <optional>
 
 #include "notation.h"
 #include "players/alpha_com.h"
@@ -17,14 +24,46 @@ struct Timing {
   CellPos cell;
 };
 
-Timing TimeNextMove(Board& board) {
+Timing TimeFast(Board& board) {
   AlphaCom alpha(&board, board.SideToMove());
   const Stopwatch watch;
   const CellPos cell = alpha.NextMove();
   return {watch.Milliseconds(), alpha.SearchedPositions(), cell};
 }
 
+// The plain search runs in a child process, so that it can be given up after
+// limitMs without leaving the board half searched.
+std::optional<Timing> TimePlain(Board& board, double limitMs) {
+  int fds[2];
+  if (pipe(fds) != 0) return std::nullopt;
+  std::fflush(stdout);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(fds[0]);
+    AlphaCom alpha(&board, board.SideToMove());
+    const Stopwatch watch;
+    const CellPos cell = alpha.PlainChoose(AlphaCom::DepthFor(board.GetMoveCount()));
+    const Timing timing{watch.Milliseconds(), alpha.SearchedPositions(), cell};
+    const bool written = write(fds[1], &timing, sizeof timing) == sizeof timing;
+    _exit(written ? 0 : 1);
+  }
+  close(fds[1]);
+  std::optional<Timing> result;
+  if (pid > 0) {
+    pollfd wait{fds[0], POLLIN, 0};
+    Timing timing;
+    if (poll(&wait, 1, static_cast<int>(limitMs)) == 1 && read(fds[0], &timing, sizeof timing) == sizeof timing)
+      result = timing;
+    else
+      kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
+  close(fds[0]);
+  return result;
+}
+
 double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
   std::sort(values.begin(), values.end());
   const size_t n = values.size();
   return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
@@ -32,34 +71,127 @@ double Median(std::vector<double> values) {
 
 int PassesIn(const Board& board) { return board.GetMoveCount() - static_cast<int>(board.GetHistory().size()); }
 
+struct Slowest {
+  double ms = -1;
+  size_t index = 0;
+  void Offer(double t, size_t i) {
+    if (t > ms) ms = t, index = i;
+  }
+};
+
+int SideBySide(const std::vector<std::string>& records, double plainLimitMs) {
+  Board board(0, 0);
+  std::vector<double> fastTimes, plainTimes, fastWherePlain;
+  Slowest fastSlowest, plainSlowest;
+  int mismatches = 0;
+  std::printf("%4s %5s %6s %9s %10s %10s %10s %8s %5s\n", "#", "count", "passes", "fast ms", "fast pos",
+              "plain ms", "plain pos", "ratio", "cell");
+  for (size_t i = 0; i < records.size(); ++i) {
+    PlayRecord(board, records[i]);
+    const Timing fast = TimeFast(board);
+    fastTimes.push_back(fast.ms);
+    fastSlowest.Offer(fast.ms, i);
+    std::printf("%4zu %5d %6d %9.3f %10llu", i + 1, board.GetMoveCount(), PassesIn(board), fast.ms,
+                static_cast<unsigned long long>(fast.positions));
+    if (const auto plain = TimePlain(board, plainLimitMs)) {
+      plainTimes.push_back(plain->ms);
+      fastWherePlain.push_back(fast.ms);
+      plainSlowest.Offer(plain->ms, i);
+      std::printf(" %10.2f %10llu %8.0f %5s", plain->ms, static_cast<unsigned long long>(plain->positions),
+                  plain->ms / fast.ms, FormatCell(fast.cell).c_str());
+      if (!(plain->cell == fast.cell)) {
+        std::printf("  MISMATCH: plain chose %s", FormatCell(plain->cell).c_str());
+        ++mismatches;
+      }
+    } else {
+      std::printf(" %10s %10s %8s %5s", ">limit", "-", "-", FormatCell(fast.cell).c_str());
+    }
+    std::printf("\n");
+  }
+
+  PlayRecord(board, records[fastSlowest.index]);
+  std::printf("\nfast,  all %zu positions: median %.3f ms, max %.3f ms (#%zu, move count %d, passes %d)\n",
+              records.size(), Median(fastTimes), fastSlowest.ms, fastSlowest.index + 1, board.GetMoveCount(),
+              PassesIn(board));
+  if (!plainTimes.empty()) {
+    PlayRecord(board, records[plainSlowest.index]);
+    std::printf("fast,  the %zu positions the plain search finished within %.0f s: median %.3f ms, max %.3f ms\n",
+                plainTimes.size(), plainLimitMs / 1000, Median(fastWherePlain),
+                *std::max_element(fastWherePlain.begin(), fastWherePlain.end()));
+    std::printf("plain, the same positions: median %.2f ms, max %.2f ms (#%zu, move count %d, passes %d)\n",
+                Median(plainTimes), plainSlowest.ms, plainSlowest.index + 1, board.GetMoveCount(),
+                PassesIn(board));
+    std::printf("ratio plain/fast: of the medians %.0f, at the plain search's slowest position %.0f\n",
+                Median(plainTimes) / Median(fastWherePlain), plainSlowest.ms / fastTimes[plainSlowest.index]);
+  }
+  std::printf("%zu positions beyond the plain search's limit; %d different choices\n",
+              records.size() - plainTimes.size(), mismatches);
+  return mismatches ? 1 : 0;
+}
+
+int FastOnly(const std::vector<std::string>& records) {
+  Board board(0, 0);
+  std::vector<double> all, heavy;
+  Slowest slowest, slowestHeavy;
+  std::uint64_t searched = 0;
+  for (size_t i = 0; i < records.size(); ++i) {
+    PlayRecord(board, records[i]);
+    const Timing fast = TimeFast(board);
+    all.push_back(fast.ms);
+    searched += fast.positions;
+    slowest.Offer(fast.ms, i);
+    if (board.GetMoveCount() >= 44 && board.GetMoveCount() <= 46) {
+      heavy.push_back(fast.ms);
+      slowestHeavy.Offer(fast.ms, i);
+    }
+  }
+  PlayRecord(board, records[slowest.index]);
+  std::printf("fast, all %zu positions: median %.3f ms, max %.3f ms (move count %d, passes %d)\n", all.size(),
+              Median(all), slowest.ms, board.GetMoveCount(), PassesIn(board));
+  std::printf("fast, the %zu positions at move counts 44 to 46: median %.3f ms, max %.3f ms\n", heavy.size(),
+              Median(heavy), slowestHeavy.ms);
+  std::printf("positions searched: %llu in all\n", static_cast<unsigned long long>(searched));
+  std::printf("slowest: %s\n", records[slowest.index].c_str());
+  return 0;
+}
+
+int FromInput() {
+  Board board(0, 0);
+  bool rejected = false;
+  std::string line;
+  for (int lineNumber = 1; std::getline(std::cin, line); ++lineNumber) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (const auto error = PlayRecord(board, line)) {
+      std::cerr << "line " << lineNumber << ": move " << error->moveNumber << " '" << error->move
+                << "': " << error->reason << '\n';
+      rejected = true;
+      continue;
+    }
+    if (TurnOf(board) != Turn::kPlace) {
+      std::printf("%s => %s\n", line.c_str(), TurnOf(board) == Turn::kPass ? "pass" : "end");
+      continue;
+    }
+    const Timing fast = TimeFast(board);
+    std::printf("%s => %s %.3f ms\n", line.c_str(), FormatCell(fast.cell).c_str(), fast.ms);
+    std::fflush(stdout);
+  }
+  return rejected ? 1 : 0;
+}
+
 }  // namespace
 
 int RunBench(const std::vector<std::string>& args) {
-  const std::vector<std::string> records = BuiltInPositions();
-  if (!args.empty() && args[0] == "--list") {
-    for (const auto& record : records) std::cout << record << '\n';
+  if (args.empty()) return SideBySide(BuiltInPositions(), 5000);
+  if (args[0] == "-" && args.size() == 1) return FromInput();
+  if (args[0] == "--list" && args.size() == 1) {
+    for (const auto& record : BuiltInPositions()) std::cout << record << '\n';
     return 0;
   }
-  if (!args.empty()) {
-    std::cerr << "bench: unknown argument '" << args[0] << "' (see --help)\n";
-    return 2;
+  if (args.size() == 2) {
+    const int n = std::atoi(args[1].c_str());
+    if (args[0] == "--plain-limit" && n > 0) return SideBySide(BuiltInPositions(), n * 1000.0);
+    if (args[0] == "--fast-only" && n > 0) return FastOnly(RandomGamePositions(n));
   }
-
-  Board board(0, 0);
-  std::vector<double> times;
-  size_t slowest = 0;
-  std::printf("%4s %5s %6s %10s %12s %5s\n", "#", "count", "passes", "ms", "positions", "cell");
-  for (size_t i = 0; i < records.size(); ++i) {
-    PlayRecord(board, records[i]);
-    const Timing t = TimeNextMove(board);
-    times.push_back(t.ms);
-    if (t.ms > times[slowest]) slowest = i;
-    std::printf("%4zu %5d %6d %10.2f %12llu %5s\n", i + 1, board.GetMoveCount(), PassesIn(board), t.ms,
-                static_cast<unsigned long long>(t.positions), FormatCell(t.cell).c_str());
-    std::fflush(stdout);
-  }
-  PlayRecord(board, records[slowest]);
-  std::printf("%zu positions: median %.2f ms, max %.2f ms (#%zu, move count %d)\n", records.size(), Median(times),
-              times[slowest], slowest + 1, board.GetMoveCount());
-  return 0;
+  std::cerr << "bench: unexpected arguments (see --help)\n";
+  return 2;
 }
