@@ -80,6 +80,21 @@ class GameWindow:
             shown = "\n\n".join(str(p) for p in seen[-3:]) or "(nothing readable)"
             raise TestFailure(f"{failure}\nlast positions seen:\n{shown}") from None
 
+    def expect_cells(self, position, over, what):
+        """The board shows position at every cell centre not under the window over."""
+        hidden = (over.x, over.y, over.x + over.width, over.y + over.height)
+        shown = ts.read_cells(self.grab(), self.origin, hidden)
+        expected = {c: v for c, v in ts.cells_of(position).items() if shown is not None and c in shown}
+        if shown != expected or len(shown) < 32:
+            path = self.screenshot("board")
+            raise TestFailure(f"{self.label}: {what}: the board shows {shown}, expected {expected} "
+                              f"(screen: {path})")
+        return shown
+
+    def new_window(self, what, known):
+        """Waits for a viewable window whose id is not in known."""
+        return self.wait(what, lambda: next((w for w in self.display.windows() if w.id not in known), None))
+
     def screenshot(self, tag):
         self.shots += 1
         path = os.path.join(self.workdir, f"{self.label}-{self.shots:02d}-{tag}.png")

@@ -75,6 +75,59 @@ def close_from_title_bar(game, display):
     expect(code == 0, f"exit code {code}, expected 0")
 
 
+# Two-human games from the opening, found by a search over the rules: after these eight
+# placements Black has no legal cell and White has (a pass); after these nine White has no
+# stone left (two passes in a row: the end, Black wins).
+PASS_GAME = [(2, 3), (2, 4), (1, 5), (1, 4), (0, 3), (0, 4), (3, 5), (0, 2)]
+WIPE_OUT_GAME = [(2, 3), (3, 2), (3, 1), (5, 3), (5, 4), (5, 5), (6, 3), (4, 2), (6, 6)]
+BOX_CAPTION = "リバーシ"  # reaches X through code page 932: wrong in any other code page
+
+
+def play_two_humans(game, cells):
+    position, colour = ts.opening(), "B"
+    for number, cell in enumerate(cells, 1):
+        position = position.play(*cell, colour)
+        game.click_cell(*cell)
+        if number < len(cells):
+            game.wait_position(f"placement {number} on {cell}", lambda p, e=position: p == e)
+        colour = "W" if colour == "B" else "B"
+    return position
+
+
+def pass_and_end(game, display):
+    """Two people at the mouse: a pass with its box, then a game to its end with the result box."""
+    opening = ts.opening()
+    game.wait_position("the opening position", lambda p: p == opening)
+    game.keys("F10", "g", "h")  # "vs 人間(&H)"
+    position = play_two_humans(game, PASS_GAME)
+    expect(not position.legal_moves("B") and position.legal_moves("W"), "the pass game has no pass")
+    box = game.wait_window(BOX_CAPTION)
+    game.expect_cells(position, box, "under the pass box")
+    print(f"pass: box {box} over the position after {len(PASS_GAME)} placements")
+    game.keys("Return")
+    game.wait_window_gone(box)
+    # White moves again after Black's pass.
+    white_cell = position.legal_moves("W")[0]
+    after = position.play(*white_cell, "W")
+    game.click_cell(*white_cell)
+    game.wait_position(f"white again, on {white_cell}", lambda p: p == after)
+    print(f"white placed again after the pass, on {white_cell}")
+
+    game.keys("F10", "g", "n")  # "先手でニューゲーム(&N)"
+    game.wait_position("the opening position after a new game", lambda p: p == opening)
+    final = play_two_humans(game, WIPE_OUT_GAME)
+    expect(final.count("W") == 0, "the wipe-out game leaves white stones")
+    box = game.wait_window(BOX_CAPTION)
+    game.expect_cells(final, box, "under the result box")
+    print(f"end of the game: result box {box}, black {final.count('B')}, white 0")
+    game.keys("Return")
+    game.wait_window_gone(box)
+    game.keys("F10", "g", "x")  # "終了(&X)"
+    code = game.wait_exit(30)
+    print(f"exit through the menu by keyboard: exit code {code}")
+    expect(code == 0, f"exit code {code}, expected 0")
+
+
 def play(args):
     prefix = Prefix(args.prefix)
     prefix.check()
@@ -93,6 +146,9 @@ def play(args):
 
             if args.scenario == "close":
                 close_from_title_bar(game, display)
+                return
+            if args.scenario == "ending":
+                pass_and_end(game, display)
                 return
 
             # Start: the opening position, the hatch, the hex outline and the panel.
@@ -201,8 +257,9 @@ def main():
     parser.add_argument("--exe", required=True)
     parser.add_argument("--prefix", required=True)
     parser.add_argument("--workdir", required=True)
-    parser.add_argument("--scenario", choices=("play", "close"), default="play",
-                        help="play: the whole game scenario; close: start and close from the title bar")
+    parser.add_argument("--scenario", choices=("play", "close", "ending"), default="play",
+                        help="play: the whole game scenario; close: start and close from the title bar; "
+                             "ending: two people, a pass and the end of a game")
     args = parser.parse_args()
     try:
         play(args)
