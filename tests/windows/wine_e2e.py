@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """tarvel.exe under Wine, played through its window: start, the board's pixels, a click on a
 legal cell and the computer's answer, menu commands by mouse and by keyboard, the About
-box, and the exit through the menu with exit code 0 (scenario "play"); or start and the
-close command of the title bar, exit code 0 (scenario "close").
+box, and the exit through the menu with exit code 0 (scenario "play"); start and the
+close command of the title bar, exit code 0 (scenario "close"); two people at the mouse,
+a pass and the end of a game with their message boxes (scenario "ending").
 
-Usage: wine_e2e.py --exe build-windows/tarvel.exe --prefix PREFIX --workdir DIR [--scenario close]
+Usage: wine_e2e.py --exe build-windows/tarvel.exe --prefix PREFIX --workdir DIR
+                   [--scenario play|close|ending]
 """
 
 import argparse
