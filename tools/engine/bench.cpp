@@ -129,27 +129,29 @@ int SideBySide(const std::vector<std::string>& records, double plainLimitMs) {
   return mismatches ? 1 : 0;
 }
 
-int FastOnly(const std::vector<std::string>& records) {
+int FastOnly(const GameSample& sample) {
   Board board(0, 0);
-  std::vector<double> all, heavy;
-  Slowest slowest, slowestHeavy;
+  std::vector<double> all, heavy, spread;
+  Slowest slowest;
+  std::vector<std::string> records;
   std::uint64_t searched = 0;
-  for (size_t i = 0; i < records.size(); ++i) {
-    PlayRecord(board, records[i]);
-    const Timing fast = TimeFast(board);
-    all.push_back(fast.ms);
-    searched += fast.positions;
-    slowest.Offer(fast.ms, i);
-    if (board.GetMoveCount() >= 44 && board.GetMoveCount() <= 46) {
-      heavy.push_back(fast.ms);
-      slowestHeavy.Offer(fast.ms, i);
+  for (const auto* part : {&sample.heavy, &sample.spread})
+    for (const std::string& record : *part) {
+      PlayRecord(board, record);
+      const Timing fast = TimeFast(board);
+      all.push_back(fast.ms);
+      (part == &sample.heavy ? heavy : spread).push_back(fast.ms);
+      searched += fast.positions;
+      slowest.Offer(fast.ms, records.size());
+      records.push_back(record);
     }
-  }
   PlayRecord(board, records[slowest.index]);
   std::printf("fast, all %zu positions: median %.3f ms, max %.3f ms (move count %d, passes %d)\n", all.size(),
               Median(all), slowest.ms, board.GetMoveCount(), PassesIn(board));
   std::printf("fast, the %zu positions at move counts 44 to 46: median %.3f ms, max %.3f ms\n", heavy.size(),
-              Median(heavy), slowestHeavy.ms);
+              Median(heavy), heavy.empty() ? 0.0 : *std::max_element(heavy.begin(), heavy.end()));
+  std::printf("fast, the %zu positions spread over move counts 0 to 59: median %.3f ms, max %.3f ms\n",
+              spread.size(), Median(spread), spread.empty() ? 0.0 : *std::max_element(spread.begin(), spread.end()));
   std::printf("positions searched: %llu in all\n", static_cast<unsigned long long>(searched));
   std::printf("slowest: %s\n", records[slowest.index].c_str());
   return 0;
@@ -157,25 +159,16 @@ int FastOnly(const std::vector<std::string>& records) {
 
 int FromInput() {
   Board board(0, 0);
-  bool rejected = false;
-  std::string line;
-  for (int lineNumber = 1; std::getline(std::cin, line); ++lineNumber) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (const auto error = PlayRecord(board, line)) {
-      std::cerr << "line " << lineNumber << ": move " << error->moveNumber << " '" << error->move
-                << "': " << error->reason << '\n';
-      rejected = true;
-      continue;
-    }
+  const bool allPlayed = ForEachRecord(std::cin, std::cerr, board, [&board](const std::string& record) {
     if (TurnOf(board) != Turn::kPlace) {
-      std::printf("%s => %s\n", line.c_str(), TurnOf(board) == Turn::kPass ? "pass" : "end");
-      continue;
+      std::printf("%s => %s\n", record.c_str(), TurnOf(board) == Turn::kPass ? "pass" : "end");
+    } else {
+      const Timing fast = TimeFast(board);
+      std::printf("%s => %s %.3f ms\n", record.c_str(), FormatCell(fast.cell).c_str(), fast.ms);
     }
-    const Timing fast = TimeFast(board);
-    std::printf("%s => %s %.3f ms\n", line.c_str(), FormatCell(fast.cell).c_str(), fast.ms);
     std::fflush(stdout);
-  }
-  return rejected ? 1 : 0;
+  });
+  return allPlayed ? 0 : 1;
 }
 
 }  // namespace
@@ -190,7 +183,7 @@ int RunBench(const std::vector<std::string>& args) {
   if (args.size() == 2) {
     const int n = std::atoi(args[1].c_str());
     if (args[0] == "--plain-limit" && n > 0) return SideBySide(BuiltInPositions(), n * 1000.0);
-    if (args[0] == "--fast-only" && n > 0) return FastOnly(RandomGamePositions(n));
+    if (args[0] == "--fast-only" && n > 0) return FastOnly(SampleGames(n));
   }
   std::cerr << "bench: unexpected arguments (see --help)\n";
   return 2;

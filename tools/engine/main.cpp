@@ -1,14 +1,13 @@
 // tarvel-engine: the Alpha player's search from the command line.
 #include <cstdio>
-#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "bench.h"
 #include "notation.h"
-#include "perft.h"
 #include "players/alpha_com.h"
+#include "players/hex_bitboard.h"
 
 namespace {
 
@@ -40,48 +39,49 @@ Commands
                 "depth count" line each. A side without a placement passes as a
                 ply when the other side can place; a position where neither can
                 place counts as one leaf.
-  bench         Times the Alpha player's NextMove over a built-in set of
-                positions (move counts 0 to 59; 44, 45 and 46 from more games;
-                and positions after earlier passes): per position the move
-                count, the passes so far, the time and the number of positions
-                searched; then the median and the maximum.
+  bench         Times the Alpha player's NextMove (the fast search) over a
+                built-in set of positions: every move count 0 to 59; 44, 45
+                and 46 from more games; and positions at those counts after
+                earlier passes. Beside it, in the same run, the plain search
+                (the reference: children in scan order, no ordering, no table),
+                run in a child process and given up after 5 s. Per position:
+                move count, passes so far, time and positions searched of each,
+                their ratio and the chosen cell; then medians, maxima, the
+                slowest positions and the ratios. Exits 1 if the two searches
+                ever choose differently.
+  bench --plain-limit S
+                The same, giving the plain search S seconds per position.
+  bench --fast-only N
+                The fast search alone over N random games: each game's
+                positions at move counts 44, 45 and 46, and one position per
+                game at a move count running through 0 to 59; median and
+                maximum of each group and the slowest record.
+  bench -       Reads game records from stdin and writes for each one line:
+                the record, " => ", the chosen cell and the time of NextMove,
+                e.g. "c4 => d3 0.512 ms" ("=> pass" and "=> end" as for best;
+                rejected records as for best).
   bench --list  Writes the records of the built-in set, one per line.
   --help        This text.
 
-Exit codes: 0 success, 1 a rejected record, 2 bad usage.
+Exit codes: 0 success; 1 a rejected record, or bench finding the two searches
+choosing differently; 2 bad usage.
 )";
 
 int RunBest() {
   Board board(0, 0);
-  bool rejected = false;
-  std::string line;
-  for (int lineNumber = 1; std::getline(std::cin, line); ++lineNumber) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (const auto error = PlayRecord(board, line)) {
-      std::cerr << "line " << lineNumber << ": move " << error->moveNumber << " '" << error->move
-                << "': " << error->reason << '\n';
-      rejected = true;
-      continue;
-    }
-    std::cout << line << " => ";
-    switch (TurnOf(board)) {
-      case Turn::kPass:
-        std::cout << "pass\n";
-        continue;
-      case Turn::kGameOver:
-        std::cout << "end\n";
-        continue;
-      case Turn::kPlace:
-        break;
+  const bool allPlayed = ForEachRecord(std::cin, std::cerr, board, [&board](const std::string& record) {
+    std::cout << record << " => ";
+    if (TurnOf(board) != Turn::kPlace) {
+      std::cout << (TurnOf(board) == Turn::kPass ? "pass" : "end") << std::endl;
+      return;
     }
     AlphaCom alpha(&board, board.SideToMove());
-    const CellPos choice = alpha.NextMove();
-    std::cout << FormatCell(choice) << " |";
+    std::cout << FormatCell(alpha.NextMove()) << " |";
     for (const auto& [cell, score] : alpha.RootScores(AlphaCom::DepthFor(board.GetMoveCount())))
       std::cout << ' ' << FormatCell(cell) << ':' << score;
     std::cout << std::endl;
-  }
-  return rejected ? 1 : 0;
+  });
+  return allPlayed ? 0 : 1;
 }
 
 int RunPerft(const std::vector<std::string>& args) {
@@ -92,7 +92,8 @@ int RunPerft(const std::vector<std::string>& args) {
     return 2;
   }
   Board board(0, 0);
-  for (int d = 1; d <= depth; ++d) std::cout << d << ' ' << Perft(board, d) << std::endl;
+  const hex::Bits black = hex::StonesOf(board, Black()), white = hex::StonesOf(board, White());
+  for (int d = 1; d <= depth; ++d) std::cout << d << ' ' << hex::Perft(black, white, d) << std::endl;
   return 0;
 }
 

@@ -1,6 +1,8 @@
 #include "notation.h"
 
 #include <algorithm>
+#include <istream>
+#include <ostream>
 #include <vector>
 
 namespace {
@@ -74,4 +76,21 @@ std::string RecordOf(const Board& board) {
   }
   for (; count < board.GetMoveCount(); ++count) append("pass");
   return record;
+}
+
+bool ForEachRecord(std::istream& in, std::ostream& errors, Board& board,
+                   const std::function<void(const std::string& record)>& play) {
+  bool allPlayed = true;
+  std::string line;
+  for (int lineNumber = 1; std::getline(in, line); ++lineNumber) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (const auto error = PlayRecord(board, line)) {
+      errors << "line " << lineNumber << ": move " << error->moveNumber << " '" << error->move
+             << "': " << error->reason << std::endl;
+      allPlayed = false;
+      continue;
+    }
+    play(line);
+  }
+  return allPlayed;
 }

@@ -3,6 +3,8 @@
 // moves from the opening separated by single spaces.
 #pragma once
 
+#include <functional>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,3 +30,10 @@ std::optional<RecordError> PlayRecord(Board& board, std::string_view record);
 
 // The record of the board's game so far, passes included (read from its history).
 std::string RecordOf(const Board& board);
+
+// Reads records from `in`, one per line (a trailing carriage return is dropped),
+// and plays each on the board. A rejected record gets one line on `errors` naming
+// its line and move; `play` is called for the others, with the board holding the
+// record's position. Returns false when some record was rejected.
+bool ForEachRecord(std::istream& in, std::ostream& errors, Board& board,
+                   const std::function<void(const std::string& record)>& play);

@@ -66,12 +66,12 @@ std::vector<std::string> BuiltInPositions() {
   return positions;
 }
 
-std::vector<std::string> RandomGamePositions(int games) {
-  std::vector<std::string> positions;
+GameSample SampleGames(int games) {
+  GameSample sample;
   for (int seed = 1; seed <= games; ++seed) {
     const auto game = RandomGame(100000 + seed);
-    for (int count : {44, 45, 46}) Take(game, count, positions);
-    Take(game, seed % 60, positions);
+    for (int count : {44, 45, 46}) Take(game, count, sample.heavy);
+    Take(game, seed % 60, sample.spread);
   }
-  return positions;
+  return sample;
 }

@@ -8,6 +8,10 @@
 // 46 from more games, and positions at those counts after earlier passes.
 std::vector<std::string> BuiltInPositions();
 
-// The positions of `games` random games (seeds 1..games) at move counts 44 to 46,
-// and one position per game at a move count that runs through 0 to 59.
-std::vector<std::string> RandomGamePositions(int games);
+// Positions of `games` further random games: their positions at move counts 44 to
+// 46 (heavy) and one per game at a move count that runs through 0 to 59 (spread).
+struct GameSample {
+  std::vector<std::string> heavy;
+  std::vector<std::string> spread;
+};
+GameSample SampleGames(int games);
