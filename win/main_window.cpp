@@ -58,15 +58,17 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       PostQuitMessage(0);
       return 0;
     case WM_PAINT:
-      if (controller) controller->Paint(window);
+      if (!controller) break;  // the default validates, so WM_PAINT does not come again and again
+      controller->Paint(window);
       return 0;
     case WM_COMMAND:
-      if (controller) controller->OnCommand(window, LOWORD(wParam));
+      if (!controller) break;
+      controller->OnCommand(window, LOWORD(wParam));
       return 0;
     case WM_LBUTTONUP:
-      if (controller) controller->OnClick(window, LOWORD(lParam), HIWORD(lParam));
+      if (!controller) break;
+      controller->OnClick(window, LOWORD(lParam), HIWORD(lParam));
       return 0;
-    default:
-      return DefWindowProcA(window, message, wParam, lParam);
   }
+  return DefWindowProcA(window, message, wParam, lParam);
 }

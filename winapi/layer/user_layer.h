@@ -26,9 +26,9 @@ void CloseDisplay();
 
 // From here on windows exist only in memory: nothing is shown, message boxes are
 // answered IDOK at once and recorded, Sleep returns at once, and input comes only
-// from the calls below. Also starts afresh: forgets every window, class, queued
-// message and recorded box, without sending any message. Call it before the first
-// window, and again between tests.
+// from the calls below. Also starts afresh: destroys every window (each gets its
+// WM_DESTROY), forgets every class, queued message and recorded box. Call it before
+// the first window, and again between tests.
 void UseHeadlessDisplay();
 
 // Input as the user would give it, in client coordinates: a press and a release of the

@@ -77,7 +77,8 @@ void CloseDisplay() {
 }
 
 void UseHeadlessDisplay() {
-  if (Current()) DestroyAllWindows();
+  // Windows left from before are destroyed properly, so that their procedures free what they hold.
+  while (HWND window = AnyWindow()) DestroyWindow(window);
   ForgetAllClasses();
   ClearMessageQueue();
   Current() = std::make_unique<HeadlessDisplay>();

@@ -131,6 +131,8 @@ void DestroyAllWindows() {
   t.windows.clear();
 }
 
+HWND AnyWindow() { return T().windows.empty() ? nullptr : T().windows.begin()->second->handle; }
+
 void ForgetAllClasses() { T().classes.clear(); }
 
 HWND FindWindowOfClass(const char* className) {

@@ -54,6 +54,7 @@ void InputClose(Window& window);
 
 // Forgets every window and class without sending messages, as when the process ends.
 void DestroyAllWindows();
+HWND AnyWindow();  // null when there is none
 void ForgetAllClasses();
 
 // Adds a message at the end of the queue.

@@ -1,0 +1,88 @@
+// WinMain and the main window on the headless display: the whole program from start to
+// exit, driven from the message loop's idle moments.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <vector>
+
+#include "app_testing.h"
+#include "win/resource.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
+
+namespace {
+
+class WinMainTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    winapi::UseHeadlessDisplay();
+    winapi::SetModuleResources(tarvel_resources, tarvel_resources_size);
+  }
+  void TearDown() override { winapi::UseHeadlessDisplay(); }
+
+  // Runs WinMain; each time the queue runs dry the next step gets the main window.
+  int Run(std::vector<std::function<void(HWND)>> steps) {
+    size_t next = 0;
+    winapi::SetIdleHandler([&] {
+      if (next < steps.size()) steps[next++](winapi::FindWindowOfClass("nTarvel"));
+    });
+    char commandLine[] = "";
+    const int result = WinMain(apptest::Instance(), nullptr, commandLine, SW_SHOWDEFAULT);
+    stepsRun = next;
+    return result;
+  }
+  size_t stepsRun = 0;
+};
+
+TEST_F(WinMainTest, PlaysAndEndsWithTheExitCommand) {
+  const size_t objects = winapi::LiveGdiObjectCount();
+  HWND seen = nullptr;
+  const POINT cell = CellCenter(2, 3);
+  const int result = Run({
+      [&](HWND window) {
+        seen = window;
+        // Shown and painted before the loop first waited.
+        EXPECT_EQ(winapi::WindowFrameCount(window), 2u);
+        winapi::PostClick(window, cell.x + apptest::kOrigin, cell.y + apptest::kOrigin);
+      },
+      [&](HWND window) {
+        EXPECT_EQ(apptest::ShownCell(winapi::WindowPixels(window), 2, 3), Black());
+        winapi::PostCommand(window, IDM_EXIT);
+      },
+  });
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(stepsRun, 2u);
+  EXPECT_NE(seen, nullptr);
+  EXPECT_EQ(winapi::LiveGdiObjectCount(), objects);
+}
+
+TEST_F(WinMainTest, EndsWithTheWindowManagersClose) {
+  const int result = Run({[](HWND window) { winapi::PostClose(window); }});
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(stepsRun, 1u);
+  EXPECT_EQ(winapi::FindWindowOfClass("nTarvel"), nullptr);
+}
+
+TEST_F(WinMainTest, ReturnsZeroWhenTheClassCannotBeRegistered) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.lpszClassName = "nTarvel";
+  ASSERT_NE(RegisterClassA(&wc), 0);
+  EXPECT_EQ(Run({}), 0);
+  EXPECT_EQ(winapi::FindWindowOfClass("nTarvel"), nullptr);
+}
+
+TEST_F(WinMainTest, TheWindowIsCentredWithItsClientSizeAndTitle) {
+  ASSERT_TRUE(RegisterMainClass(apptest::Instance()));
+  ASSERT_TRUE(CreateMainWindow(apptest::Instance(), SW_SHOWDEFAULT));
+  HWND window = winapi::FindWindowOfClass("nTarvel");
+  RECT client;
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, 651);
+  EXPECT_EQ(client.bottom, 420);
+  // "vs Com &1" carries the mark from the start.
+  EXPECT_TRUE(winapi::MenuItemChecked(window, IDM_VS_COM1));
+}
+
+}  // namespace
