@@ -23,7 +23,7 @@ import tarvel_screen as ts
 from game_driver import GameWindow
 from tarvel_screen import expect
 from wine import Prefix
-from xharness import Display, Picture, TestFailure, wait_for
+from xharness import Display, Picture, TestFailure, end_with_parent
 
 MOVES = 8
 CHECKPOINTS = (0, 4, 8)
@@ -101,8 +101,8 @@ def run_wine(args):
 def run_linux(args):
     with Display(args.workdir) as display:
         env = dict(os.environ, DISPLAY=display.name, SDL_VIDEODRIVER="x11")
-        process = subprocess.Popen([os.path.abspath(args.linux)], env=env,
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        process = subprocess.Popen([os.path.abspath(args.linux)], env=env, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL, preexec_fn=end_with_parent)
         game = GameWindow(display, process, args.workdir, "linux")
         try:
             game.wait_started()

@@ -10,7 +10,7 @@ import os
 import shutil
 import subprocess
 
-from xharness import TestFailure
+from xharness import TestFailure, end_with_parent
 
 WINE_DIR = os.environ.get("TARVEL_WINE_DIR", "/usr/lib/wine")
 WINE = os.path.join(WINE_DIR, "wine64")
@@ -76,4 +76,5 @@ class Prefix:
     def start(self, exe, debug="-all", log=None):
         """Starts a Windows program; returns its Popen (the exit code passes through)."""
         return subprocess.Popen([WINE, exe], env=self.env(debug), cwd=os.path.dirname(exe),
-                                stdout=log or subprocess.DEVNULL, stderr=log or subprocess.DEVNULL)
+                                stdout=log or subprocess.DEVNULL, stderr=log or subprocess.DEVNULL,
+                                preexec_fn=end_with_parent)

@@ -26,6 +26,13 @@ class TestFailure(Exception):
     pass
 
 
+def end_with_parent():
+    """For subprocess's preexec_fn: the child gets SIGTERM when the test process goes away
+    (a test killed at its time limit leaves no X server or program behind)."""
+    libc = ctypes.CDLL(None, use_errno=True)
+    libc.prctl(1, 15, 0, 0, 0)  # PR_SET_PDEATHSIG, SIGTERM
+
+
 def wait_for(what, condition, timeout, interval=0.02):
     """Polls condition() until it returns a truthy value, which is returned."""
     deadline = time.monotonic() + timeout
@@ -168,7 +175,8 @@ class Display:
         self.server = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{width}x{height}x24",
              "-nolisten", "tcp", "-fbdir", self.fbdir, "-noreset"],
-            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            preexec_fn=end_with_parent)
         os.close(write_fd)
         number = b""
         with os.fdopen(read_fd, "rb") as pipe:
