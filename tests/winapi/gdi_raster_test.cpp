@@ -53,8 +53,6 @@ TEST(FillRectRaster, CoversLeftAndTopButNotRightAndBottom) {
   HBRUSH red = CreateSolidBrush(kRed);
   const RECT rect{1, 1, 5, 3};
   EXPECT_TRUE(FillRect(canvas.dc(), &rect, red));
-  const RECT reversed{4, 4, 2, 3};  // left beyond right: nothing
-  FillRect(canvas.dc(), &reversed, red);
   DeleteObject(red);
   EXPECT_EQ(Draw(canvas), (Picture{
                               ".......",
@@ -62,6 +60,23 @@ TEST(FillRectRaster, CoversLeftAndTopButNotRightAndBottom) {
                               ".rrrr..",
                               ".......",
                               ".......",
+                          }));
+}
+
+TEST(FillRectRaster, AReversedSideIsMirroredAboutItsStartingEdge) {
+  // As PatBlt with a negative extent: from (6, 4) back to (3, 2) covers 4..6 x 3..4.
+  MemoryCanvas canvas(8, 6);
+  HBRUSH red = CreateSolidBrush(kRed);
+  const RECT reversed{6, 4, 3, 2};
+  FillRect(canvas.dc(), &reversed, red);
+  DeleteObject(red);
+  EXPECT_EQ(Draw(canvas), (Picture{
+                              "........",
+                              "........",
+                              "........",
+                              "....rrr.",
+                              "....rrr.",
+                              "........",
                           }));
 }
 

@@ -187,8 +187,10 @@ void FillEllipse(Surface& surface, RECT box, const Paint& paint) {
     return;
   }
   // Spans per row from the same integer ellipse as the outline, walked from the middle
-  // row outwards; the upper half mirrors the lower one.
-  std::vector<std::pair<int, int>> rows(height, {box.left, box.right});
+  // row outwards; the upper half mirrors the lower one. In a very thin ellipse the walk
+  // reaches the middle column before the last row: the rows beyond stay empty.
+  std::vector<std::pair<int, int>> rows(height, {0, 0});
+  rows[height / 2] = {box.left, box.right};
   const int64_t a = width - 1;
   const int64_t b = height - 1;
   const int64_t asq = 8 * a * a;
