@@ -7,8 +7,8 @@ file(GLOB TARVEL_APP_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/main*
 
 # windres reads the UTF-8 script as code page 65001 (the script's own #pragma says the
 # same); its preprocessor finds resource.h next to the script, and windres itself finds
-# the manifest through the include path. Compiled by hand rather than as an RC source,
-# so that the C++ warning and charset options of the project never reach windres.
+# the manifest through the include path. One explicit command, the same as the Linux
+# build's apart from the output format, so the project need not enable CMake's RC language.
 find_program(TARVEL_WINDRES NAMES ${CMAKE_RC_COMPILER} x86_64-w64-mingw32-windres REQUIRED)
 set(TARVEL_RES_OBJECT ${CMAKE_CURRENT_BINARY_DIR}/tarvel.res.o)
 add_custom_command(
@@ -24,6 +24,8 @@ add_custom_target(tarvel_resources ALL DEPENDS ${TARVEL_RES_OBJECT})
 if(TARVEL_APP_SOURCES)
   add_executable(tarvel WIN32 ${TARVEL_APP_SOURCES} ${TARVEL_RES_OBJECT})
   set_source_files_properties(${TARVEL_RES_OBJECT} PROPERTIES EXTERNAL_OBJECT TRUE GENERATED TRUE)
+  # The resource object is made once, by tarvel_resources, never by two targets at a time.
+  add_dependencies(tarvel tarvel_resources)
   target_link_libraries(tarvel PRIVATE tarvel_game tarvel_players tarvel_draw tarvel_rules tarvel_platform)
   # Fully static: no libstdc++, libgcc or libwinpthread DLLs, only the system's.
   # (WIN32 already links with -mwindows: the GUI subsystem, no console.)
