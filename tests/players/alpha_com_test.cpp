@@ -157,8 +157,8 @@ TEST(AlphaCom, FirstLegalCellLineSearchedToTheEndAtMoveCount50) {
   EXPECT_EQ(BoardSnapshot(board), before);
 }
 
-// Root scores and choice equal the plain minimax's on random positions of both
-// colours, passes included, at depths small enough to run the reference.
+// Root scores and choices of both searches equal the plain minimax's on random
+// positions of both colours, passes included, at depths small enough to run it.
 TEST(AlphaCom, AgreesWithMinimaxWithoutCutOffs) {
   std::mt19937 random(2026);
   int positions = 0, withPasses = 0;
@@ -172,7 +172,9 @@ TEST(AlphaCom, AgreesWithMinimaxWithoutCutOffs) {
       AlphaCom alpha(&board, side);
       const BoardSnapshot before(board);
       const RootScores expected = MinimaxRoot(board, side, depth);
+      ASSERT_EQ(alpha.PlainRootScores(depth), expected) << "move count " << board.GetMoveCount();
       ASSERT_EQ(alpha.RootScores(depth), expected) << "move count " << board.GetMoveCount();
+      ASSERT_EQ(alpha.PlainChoose(depth), FirstGreatest(expected));
       ASSERT_EQ(alpha.Choose(depth), FirstGreatest(expected));
       ASSERT_EQ(BoardSnapshot(board), before);
       ++positions;

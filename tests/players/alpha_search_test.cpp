@@ -96,3 +96,23 @@ TEST(AlphaSearch, AgreesWithThePlainSearch) {
   EXPECT_GT(otherColour, 100);
   EXPECT_GT(toTheEnd, 100);
 }
+
+// Under NextMove's own depth rule, where the plain search is quick enough: depth
+// 7 just before the switch, and to the end with at most eleven empty cells.
+TEST(AlphaSearch, AgreesWithThePlainSearchUnderTheRealDepths) {
+  std::mt19937 random(77);
+  int checked = 0;
+  for (int game = 0; game < 12; ++game) {
+    Board board(0, 0);
+    PlayRandomGameTo(board, random, game < 3 ? 44 : 49 + game % 4);
+    if (LegalCells(board, board.SideToMove()).empty()) continue;
+    AlphaCom alpha(&board, board.SideToMove());
+    const int depth = AlphaCom::DepthFor(board.GetMoveCount());
+    const BoardSnapshot before(board);
+    EXPECT_EQ(alpha.RootScores(depth), alpha.PlainRootScores(depth)) << "move count " << board.GetMoveCount();
+    EXPECT_EQ(alpha.NextMove(), alpha.PlainChoose(depth));
+    EXPECT_EQ(BoardSnapshot(board), before);
+    ++checked;
+  }
+  EXPECT_GE(checked, 10);
+}
