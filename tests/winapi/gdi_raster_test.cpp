@@ -131,6 +131,22 @@ TEST(PolygonRaster, FillTakesPixelsOnLeftAndTopEdgesOnly) {
                           }));
 }
 
+TEST(PolygonRaster, SlantedEdgesStartAtTheFirstPixelCentreInside) {
+  ShapeCanvas canvas(9, 8, NULL_PEN);
+  const POINT triangle[] = {{1, 0}, {8, 3}, {0, 7}};
+  Polygon(canvas.dc(), triangle, 3);
+  EXPECT_EQ(Draw(canvas), (Picture{
+                              ".........",
+                              ".rrr.....",
+                              ".rrrrr...",
+                              ".rrrrrrr.",
+                              ".rrrrr...",
+                              ".rrr.....",
+                              ".r.......",
+                              ".........",
+                          }));
+}
+
 TEST(PolygonRaster, OutlineOverTheFillDrawsEveryVertex) {
   ShapeCanvas canvas(9, 9, BLACK_PEN);
   const POINT diamond[] = {{4, 0}, {8, 4}, {4, 8}, {0, 4}};
