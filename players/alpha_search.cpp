@@ -11,6 +11,8 @@ using hex::Bits;
 namespace {
 
 constexpr int kInfinity = AlphaCom::kInfinity;
+// Never a set of moves: some cells are always occupied.
+constexpr Bits kUnknownMoves = ~Bits{0};
 
 // With at most this many empty cells, when the depth reaches past them, the
 // search tries the empty cells directly: no move generation, ordering or table.
@@ -73,7 +75,7 @@ std::uint32_t Tag(int passes, bool playerIsBlack, int ahead) {
 
 class Table {
  public:
-  static constexpr std::size_t kEntries = std::size_t{1} << 20;  // 32 MiB
+  static constexpr std::size_t kEntries = std::size_t{1} << 18;  // 8 MiB
 
   // Zeroed pages come from the system untouched, so the table costs nothing
   // until the search writes into it.
@@ -108,8 +110,7 @@ bool Holds(const Entry& e, Bits own, Bits other, std::uint32_t tag) {
 // once, so they come first, best first. The others come by fewest replies, which
 // keeps the tree narrow, and then by the score of the position reached.
 template <bool kMax>
-int OrderKey(Bits own, Bits other, int moveCount) {
-  const Bits replies = kMax ? hex::Moves(other, own) : hex::Moves(own, other);
+int OrderKey(Bits own, int moveCount, Bits replies) {
   const int score = kMax ? Evaluate(own, moveCount) : -Evaluate(own, moveCount);
   return replies ? score - 16 * hex::PopCount(replies) : (1 << 16) + score;
 }
@@ -119,6 +120,7 @@ int OrderKey(Bits own, Bits other, int moveCount) {
 struct AlphaSearch::Child {
   Bits own;
   Bits other;
+  Bits replies;  // the moves of the side to move next, or kUnknownMoves
   int square;
   int order;
 };
@@ -189,7 +191,7 @@ int AlphaSearch::SolveLast(Bits own, Bits other, int moveCount, int alpha, int b
 }
 
 template <bool kMax>
-int AlphaSearch::Search(Bits own, Bits other, int moveCount, int depth, int alpha, int beta) {
+int AlphaSearch::Search(Bits own, Bits other, int moveCount, int depth, int alpha, int beta, Bits moves) {
   if (depth == 0) {
     ++positions_;
     return Evaluate(own, moveCount);
@@ -198,9 +200,16 @@ int AlphaSearch::Search(Bits own, Bits other, int moveCount, int depth, int alph
   if (depth >= empties && empties <= kLastEmpties) return SolveLast<kMax>(own, other, moveCount, alpha, beta);
   ++positions_;
 
+  // The table's slot is fetched from memory while the moves are generated.
+  const int ahead = depth < empties ? depth : empties;
+  const bool useTable = ahead >= kTableAhead;
+  const std::uint32_t tag = Tag(passes_, playerIsBlack_, ahead);
+  Entry* entry = useTable ? &SharedTable().Slot(own, other, tag) : nullptr;
+  if (useTable) __builtin_prefetch(entry);
+
   const Bits mover = kMax ? own : other;
   const Bits opponent = kMax ? other : own;
-  Bits moves = hex::Moves(mover, opponent);
+  if (moves == kUnknownMoves) moves = hex::Moves(mover, opponent);
   if (!moves) return Evaluate(own, moveCount);
 
   if (depth == 1) {  // the children are leaves
@@ -218,41 +227,48 @@ int AlphaSearch::Search(Bits own, Bits other, int moveCount, int depth, int alph
     return best;
   }
 
-  const int ahead = depth < empties ? depth : empties;
-  const bool useTable = ahead >= kTableAhead;
-  const std::uint32_t tag = Tag(passes_, playerIsBlack_, ahead);
-  Entry* entry = nullptr;
   int tableMove = -1;
-  if (useTable) {
-    entry = &SharedTable().Slot(own, other, tag);
-    if (Holds(*entry, own, other, tag)) {
-      if (entry->lower >= beta) return entry->lower;
-      if (entry->upper <= alpha) return entry->upper;
-      if (entry->lower == entry->upper) return entry->lower;
-      tableMove = entry->move;
-    }
+  if (useTable && Holds(*entry, own, other, tag)) {
+    if (entry->lower >= beta) return entry->lower;
+    if (entry->upper <= alpha) return entry->upper;
+    if (entry->lower == entry->upper) return entry->lower;
+    tableMove = entry->move;
   }
 
+  const bool lookUpChildren = ahead >= kChildLookupAhead;
+  const bool prefetchChildren =
+      ahead - 1 >= kTableAhead && !(depth - 1 >= empties - 1 && empties - 1 <= kLastEmpties);
+  const std::uint32_t childTag = Tag(passes_, playerIsBlack_, ahead - 1);
   Child children[kCellCount];
+  const Entry* childEntries[kCellCount];
   int n = 0;
   for (; moves; moves &= moves - 1) {
     const int square = std::countr_zero(moves);
     const Bits flips = hex::Flips(mover, opponent, square);
     const Bits placedBit = Bits{1} << square;
-    Child& c = children[n++];
+    Child& c = children[n];
     c.own = kMax ? own | flips | placedBit : own & ~flips;
     c.other = kMax ? other & ~flips : other | flips | placedBit;
     c.square = square;
-    c.order = square == tableMove ? 1 << 20 : useTable ? OrderKey<kMax>(c.own, c.other, moveCount + 1) : 0;
+    if (prefetchChildren) {  // most are searched soon, and each will look itself up
+      childEntries[n] = &SharedTable().Slot(c.own, c.other, childTag);
+      __builtin_prefetch(childEntries[n]);
+    }
+    c.replies = kUnknownMoves;
+    c.order = 0;
+    if (useTable) {
+      c.replies = kMax ? hex::Moves(c.other, c.own) : hex::Moves(c.own, c.other);
+      c.order = square == tableMove ? 1 << 20 : OrderKey<kMax>(c.own, moveCount + 1, c.replies);
+    }
+    ++n;
   }
-  if (ahead >= kChildLookupAhead) {
-    const std::uint32_t childTag = Tag(passes_, playerIsBlack_, ahead - 1);
+  // A child already known to cut makes searching any of them unnecessary.
+  if (lookUpChildren)
     for (int i = 0; i < n; ++i) {
-      const Entry& e = SharedTable().Slot(children[i].own, children[i].other, childTag);
+      const Entry& e = *childEntries[i];
       if (Holds(e, children[i].own, children[i].other, childTag) && (kMax ? e.lower >= beta : e.upper <= alpha))
         return kMax ? e.lower : e.upper;
     }
-  }
   SortChildren(children, n);
 
   const int alpha0 = alpha, beta0 = beta;
@@ -262,15 +278,15 @@ int AlphaSearch::Search(Bits own, Bits other, int moveCount, int depth, int alph
     const Child& c = children[i];
     int v;
     if (i == 0 || beta - alpha == 1) {
-      v = Search<!kMax>(c.own, c.other, moveCount + 1, depth - 1, alpha, beta);
+      v = Search<!kMax>(c.own, c.other, moveCount + 1, depth - 1, alpha, beta, c.replies);
     } else if constexpr (kMax) {
       // Later children are first only tested to beat the best so far; one that
       // does gets its exact score, knowing it is at least v.
-      v = Search<false>(c.own, c.other, moveCount + 1, depth - 1, alpha, alpha + 1);
-      if (v > alpha && v < beta) v = Search<false>(c.own, c.other, moveCount + 1, depth - 1, v - 1, beta);
+      v = Search<false>(c.own, c.other, moveCount + 1, depth - 1, alpha, alpha + 1, c.replies);
+      if (v > alpha && v < beta) v = Search<false>(c.own, c.other, moveCount + 1, depth - 1, v - 1, beta, c.replies);
     } else {
-      v = Search<true>(c.own, c.other, moveCount + 1, depth - 1, beta - 1, beta);
-      if (v < beta && v > alpha) v = Search<true>(c.own, c.other, moveCount + 1, depth - 1, alpha, v + 1);
+      v = Search<true>(c.own, c.other, moveCount + 1, depth - 1, beta - 1, beta, c.replies);
+      if (v < beta && v > alpha) v = Search<true>(c.own, c.other, moveCount + 1, depth - 1, alpha, v + 1, c.replies);
     }
     if (kMax ? v > best : v < best) {
       best = v;
@@ -301,8 +317,8 @@ int AlphaSearch::Search(Bits own, Bits other, int moveCount, int depth, int alph
 
 int AlphaSearch::SearchChild(const Child& child, int depth, int alpha, int beta) {
   const bool blackMoves = (moveCount_ + 1) % 2 == 0;
-  return blackMoves == playerIsBlack_ ? Search<true>(child.own, child.other, moveCount_ + 1, depth, alpha, beta)
-                                      : Search<false>(child.own, child.other, moveCount_ + 1, depth, alpha, beta);
+  return blackMoves == playerIsBlack_ ? Search<true>(child.own, child.other, moveCount_ + 1, depth, alpha, beta, child.replies)
+                                      : Search<false>(child.own, child.other, moveCount_ + 1, depth, alpha, beta, child.replies);
 }
 
 AlphaSearch::Child AlphaSearch::RootChild(int square) const {
@@ -312,9 +328,12 @@ AlphaSearch::Child AlphaSearch::RootChild(int square) const {
   const Bits flips = hex::Flips(mover, opponent, square);
   const Bits next = mover | flips | (Bits{1} << square);
   const Bits rest = opponent & ~flips;
-  // Whoever moves at the root, the root is ordered as a max node of the player.
-  return {playerMoves ? next : rest, playerMoves ? rest : next, square,
-          hex::PopCount(hex::Moves(rest, next)) * -16 + Evaluate(playerMoves ? next : rest, moveCount_ + 1)};
+  const Bits replies = hex::Moves(rest, next);
+  const Bits player = playerMoves ? next : rest;
+  // Whoever moves at the root, the root takes the greatest score of the player.
+  const int score = Evaluate(player, moveCount_ + 1);
+  return {player, playerMoves ? rest : next, replies, square,
+          replies ? score - 16 * hex::PopCount(replies) : (1 << 16) + score};
 }
 
 int AlphaSearch::Choose(int depth) {

@@ -30,7 +30,7 @@ class AlphaSearch {
   // Scores are the player's; max nodes are those where the player moves. Fail-soft:
   // a result at or below alpha is an upper bound, at or above beta a lower bound.
   template <bool kMax>
-  int Search(hex::Bits own, hex::Bits other, int moveCount, int depth, int alpha, int beta);
+  int Search(hex::Bits own, hex::Bits other, int moveCount, int depth, int alpha, int beta, hex::Bits moves);
   template <bool kMax>
   int SolveLast(hex::Bits own, hex::Bits other, int moveCount, int alpha, int beta);
   int SearchChild(const Child& child, int depth, int alpha, int beta);
