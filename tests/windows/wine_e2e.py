@@ -77,6 +77,17 @@ def close_from_title_bar(game, display):
     expect(code == 0, f"exit code {code}, expected 0")
 
 
+def max_answers(position):
+    """The cells Max may choose for White: the first legal corner in scan order, else every
+    legal cell that turns the most stones."""
+    legal = position.legal_moves("W")
+    corners = [c for c in legal if c[0] in (0, 7) and c[1] in (0, 7)]
+    if corners:
+        return corners[:1]
+    most = max(len(position.flips(*c, "W")) for c in legal)
+    return [c for c in legal if len(position.flips(*c, "W")) == most]
+
+
 # Two-human games from the opening, found by a search over the rules: after these eight
 # placements Black has no legal cell and White has (a pass); after these nine White has no
 # stone left (two passes in a row: the end, Black wins).
@@ -159,60 +170,83 @@ def play(args):
             check_start_picture(game)
             print("start: opening position, outlines, hatch background and panel as expected")
 
-            # A click on a legal cell, then the computer's answer.
-            def click_and_answer(cell):
-                after_click = opening.play(*cell, "B")
-                answers = {after_click.play(x, y, "W") for x, y in after_click.legal_moves("W")}
+            # A click on a legal cell, then the computer's answer (Random: any legal cell).
+            def click_and_answer(position, cell, answers_of=lambda p: p.legal_moves("W"), name="Random"):
+                after_click = position.play(*cell, "B")
+                answers = {after_click.play(x, y, "W"): (x, y) for x, y in answers_of(after_click)}
+                started = time.monotonic()
                 game.click_cell(*cell)
                 # The position between the two placements is painted while the computer
                 # thinks, but Wine puts a window's drawing on the X screen only when the
                 # program next waits for messages: it may never show here, so only the
                 # final position is required.
-                answer = game.wait_position(f"black's stone on {cell} and the computer's answer",
-                                            lambda p: p in answers, 20)
-                white_cell = next(c for c, v in answer.cells.items()
-                                  if v == "W" and c not in after_click.cells)
-                print(f"black on {cell}; the computer answered on {white_cell}")
+                answer = game.wait_position(
+                    f"black's stone on {cell} and {name}'s answer among {sorted(answers.values())}",
+                    lambda p: p in answers, 60)
+                print(f"black on {cell}; {name} answered on {answers[answer]} "
+                      f"({time.monotonic() - started:.1f} s; it could choose {len(answers)} "
+                      f"of the {len(after_click.legal_moves('W'))} legal cells)")
                 return answer
 
             legal = opening.legal_moves("B")
-            expect(len(legal) >= 2, f"the opening offers {legal}")
-            click_and_answer(legal[0])
+            expect(len(legal) == 4, f"the opening offers {legal}")
+            position = click_and_answer(opening, legal[0])
 
             # An occupied cell: nothing changes and the computer does not move. The program
             # handles its input in order, so once the menu (clicked next) is open, the
             # click on the board has been handled.
-            before = game.position()
             game.click_cell(3, 3)
 
             # Menu by mouse: "ゲーム(&G)" then its first item, "先手でニューゲーム(&N)".
             popup = game.open_game_menu()
             print(f"game menu (mouse): {popup}")
-            hidden = (popup.x, popup.y, popup.x + popup.width, popup.y + popup.height)
-            shown = ts.read_cells(game.grab(), game.origin, hidden)
-            expected = {c: v for c, v in ts.cells_of(before).items() if shown and c in shown}
-            expect(shown == expected and len(shown) > 40,
-                   f"a click on an occupied cell changed the board: {shown} instead of {expected}")
+            game.expect_cells(position, popup, "after a click on an occupied cell")
             game.click_popup_item(popup, first=True)
             game.wait_position("the opening position after a new game", lambda p: p == opening)
             print("new game by mouse: opening position again")
 
-            click_and_answer(legal[1])
+            click_and_answer(opening, legal[1])
 
             # Menu by keyboard: F10 opens the bar, "g" the game menu, "u" takes back.
-            before_windows = {w.id for w in display.windows()}
+            known = {w.id for w in display.windows()}
             game.keys("F10", "g")
-            popup = game.wait("the game menu (keyboard)",
-                              lambda: next((w for w in display.windows() if w.id not in before_windows), None))
+            popup = game.new_window("the game menu (keyboard)", known)
             game.keys("u")
             game.wait_window_gone(popup)
             game.wait_position("the opening position after take-back", lambda p: p == opening)
             print("take-back by keyboard (F10, g, u): opening position again")
 
+            # "vs Com &2" (Max): a legal corner first, else a cell that turns the most stones.
+            # Two rounds at least, until White's choices differ in what they turn.
+            game.keys("F10", "g", "2")
+            position = opening
+            for round_number in range(1, 6):
+                choices = [c for c in position.legal_moves("B")
+                           if len({len(position.play(*c, "B").flips(*w, "W"))
+                                   for w in position.play(*c, "B").legal_moves("W")}) > 1]
+                if round_number > 1 and choices:
+                    position = click_and_answer(position, choices[0], max_answers, "Max")
+                    break
+                cell = next(c for c in position.legal_moves("B") if position.play(*c, "B").legal_moves("W"))
+                position = click_and_answer(position, cell, max_answers, "Max")
+                expect(position.legal_moves("B"), "black has to pass: choose other cells")
+            else:
+                raise TestFailure("no position where Max's choice matters was reached")
+
+            # "vs Com &3" (Alpha), by keyboard: a new game, then a legal answer.
+            game.keys("F10", "g", "3")
+            game.wait_position("the opening position with Alpha", lambda p: p == opening)
+            click_and_answer(opening, legal[2], name="Alpha")
+            # "後手でニューゲーム(&W)": Alpha plays Black and opens the game at once.
+            game.keys("F10", "g", "w")
+            openings = {opening.play(*c, "B"): c for c in legal}
+            position = game.wait_position("Alpha's first stone as Black", lambda p: p in openings, 60)
+            print(f"new game with the human second: Alpha opened on {openings[position]}")
+
             # The About box, by keyboard: F10, h (help), a; closed with Return.
+            known = {w.id for w in display.windows()}
             game.keys("F10", "h")
-            popup = game.wait("the help menu",
-                              lambda: next((w for w in display.windows() if w.id not in before_windows), None))
+            game.new_window("the help menu", known)
             game.keys("a")
             about = game.wait_window("About..")
             print(f"About box: {about}")
@@ -220,11 +254,16 @@ def play(args):
             expect(about.x > game.window.x and about.y > game.window.y
                    and about.x + about.width < game.window.x + game.window.width,
                    f"the About box {about} does not lie over the main window {game.window}")
-            # The box is modal: a click on a legal cell beside it places nothing.
+            # The box is modal: a click on a cell where the human (White) could place, beside
+            # the box, places nothing.
             ox, oy = game.origin
-            beside = next(c for c in legal
-                          if not (about.x - 30 <= ox + ts.cell_center(*c)[0] < about.x + about.width + 30
-                                  and about.y - 30 <= oy + ts.cell_center(*c)[1] < about.y + about.height + 30))
+
+            def beside_box(cell):
+                cx, cy = ts.cell_center(*cell)
+                return not (about.x - 30 <= ox + cx < about.x + about.width + 30
+                            and about.y - 30 <= oy + cy < about.y + about.height + 30)
+
+            beside = next(c for c in position.legal_moves("W") if beside_box(c))
             game.click_cell(*beside)
             game.keys("Return")
             game.wait_window_gone(about)
@@ -234,11 +273,8 @@ def play(args):
             # Exit through the menu, by mouse: the last item of the game menu, "終了(&X)".
             # Once the menu is open, the click made under the About box has been handled.
             popup = game.open_game_menu()
-            hidden = (popup.x, popup.y, popup.x + popup.width, popup.y + popup.height)
-            shown = ts.read_cells(game.grab(), game.origin, hidden)
-            expected = {c: v for c, v in ts.cells_of(opening).items() if shown and c in shown}
-            expect(shown == expected and beside in shown,
-                   f"a click while the About box was up changed the board: {shown}")
+            shown = game.expect_cells(position, popup, "after a click while the About box was up")
+            expect(beside in shown, f"the cell {beside} lies under the menu")
             game.click_popup_item(popup, first=False)
             code = game.wait_exit(30)
             print(f"exit through the menu: exit code {code}")
