@@ -51,6 +51,8 @@ class Prefix:
         """A fresh prefix, ready for the tests."""
         if not os.path.exists(WINE):
             raise TestFailure(f"{WINE} is missing (package wine64)")
+        if os.path.isdir(self.path):
+            self.kill_server()  # a server left over from an earlier run on this prefix
         shutil.rmtree(self.path, ignore_errors=True)
         os.makedirs(os.path.dirname(self.path), exist_ok=True)
         self.run("wineboot", "--init", timeout=300)
@@ -63,7 +65,9 @@ class Prefix:
             raise TestFailure(f"no Wine prefix at {self.path}: the fixture that makes it did not run")
 
     def start_server(self):
-        subprocess.run([WINESERVER, "-p"], env=self.env(), check=True, timeout=60)
+        # Kept across the programs of one test; gone 30 s after the last one even if the
+        # test never gets to kill it.
+        subprocess.run([WINESERVER, "-p30"], env=self.env(), check=True, timeout=60)
 
     def wait_server(self):
         subprocess.run([WINESERVER, "-w"], env=self.env(), timeout=120)
