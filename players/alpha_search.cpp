@@ -23,6 +23,8 @@ constexpr int kTableAhead = 3;
 // Nodes with at least this many placements ahead first look up their children in
 // the table, in case one of them is already known to cut.
 constexpr int kChildLookupAhead = 8;
+// Depth of the search that orders the root's cells.
+constexpr int kRootProbeDepth = 4;
 
 // kCellWeights by rows of the bit sets: kRowWeights[y][own stones of row y].
 constexpr auto kRowWeights = [] {
@@ -233,6 +235,9 @@ int AlphaSearch::Search(Bits own, Bits other, int moveCount, int depth, int alph
     if (entry->upper <= alpha) return entry->upper;
     if (entry->lower == entry->upper) return entry->lower;
     tableMove = entry->move;
+    // The score is known to lie within the bounds, so the window can shrink to them.
+    if (entry->lower > alpha) alpha = entry->lower;
+    if (entry->upper < beta) beta = entry->upper;
   }
 
   const bool lookUpChildren = ahead >= kChildLookupAhead;
@@ -343,6 +348,12 @@ int AlphaSearch::Choose(int depth) {
   int n = 0;
   for (; moves; moves &= moves - 1) children[n++] = RootChild(std::countr_zero(moves));
   SortChildren(children, n);
+  // The first cell searched sets the bar for the others, so the cells come in the
+  // order of a shallow search's scores.
+  if (depth > kRootProbeDepth && n > 1) {
+    for (int i = 0; i < n; ++i) children[i].order = SearchChild(children[i], kRootProbeDepth, -kInfinity, kInfinity);
+    SortChildren(children, n);
+  }
 
   // Only the first greatest cell in scan order matters, so after the first cell
   // each other one is only tested against the best so far, with a null window:
