@@ -6,7 +6,7 @@ close command of the title bar, exit code 0 (scenario "close"); two people at th
 a pass and the end of a game with their message boxes (scenario "ending").
 
 Usage: wine_e2e.py --exe build-windows/tarvel.exe --prefix PREFIX --workdir DIR
-                   [--scenario play|close|ending]
+                   [--scenario play|close|ending] [--golden opening.png]
 """
 
 import argparse
@@ -18,7 +18,7 @@ import tarvel_screen as ts
 from game_driver import GameWindow
 from tarvel_screen import expect
 from wine import Prefix
-from xharness import SCREEN_H, SCREEN_W, Display, TestFailure
+from xharness import SCREEN_H, SCREEN_W, Display, TestFailure, read_png
 
 HATCH_OR_WHITE = (ts.HATCH_RGB, ts.WHITE_RGB)
 
@@ -64,6 +64,21 @@ def check_start_picture(game):
     # The panel: white inside its frame, black text somewhere in the text rectangle.
     text = {at(x, y) for x in range(501, 631) for y in range(20, 140)}
     expect(ts.WHITE_RGB in text and len(text) > 1, f"the panel shows no text: colours {sorted(text)[:5]}")
+
+
+def compare_with_golden(game, path):
+    """The client area at the opening against the Linux build's checked-in picture of it,
+    every pixel outside the panel's text (whose font may differ)."""
+    golden = read_png(path)
+    shown = game.client()
+    tl, tt, tr, tb = ts.PANEL_TEXT
+    differing = [(x, y) for y in range(ts.CLIENT_H) for x in range(ts.CLIENT_W)
+                 if not (tl <= x < tr and tt <= y < tb) and shown.pixel(x, y) != golden.pixel(x, y)]
+    if differing:
+        shown.write_png(os.path.join(game.workdir, "opening-wine.png"))
+        sample = ", ".join(f"{p}: {shown.pixel(*p)} not {golden.pixel(*p)}" for p in differing[:10])
+        raise TestFailure(f"{len(differing)} pixels of the opening differ from {path}: {sample}")
+    print(f"opening: every pixel outside the text equals {os.path.basename(path)}")
 
 
 def close_from_title_bar(game, display):
@@ -169,6 +184,8 @@ def play(args):
             game.wait_position("the opening position", lambda p: p == opening)
             check_start_picture(game)
             print("start: opening position, outlines, hatch background and panel as expected")
+            if args.golden:
+                compare_with_golden(game, args.golden)
 
             # A click on a legal cell, then the computer's answer (Random: any legal cell).
             def click_and_answer(position, cell, answers_of=lambda p: p.legal_moves("W"), name="Random"):
@@ -295,6 +312,7 @@ def main():
     parser.add_argument("--exe", required=True)
     parser.add_argument("--prefix", required=True)
     parser.add_argument("--workdir", required=True)
+    parser.add_argument("--golden", help="a picture of the client area at the opening to compare with")
     parser.add_argument("--scenario", choices=("play", "close", "ending"), default="play",
                         help="play: the whole game scenario; close: start and close from the title bar; "
                              "ending: two people, a pass and the end of a game")

@@ -90,6 +90,56 @@ class Picture:
                     + chunk(b"IDAT", zlib.compress(bytes(raw), 6)) + chunk(b"IEND", b""))
 
 
+def read_png(path):
+    """An 8-bit RGB or RGBA PNG (no interlace) as a Picture; alpha is dropped."""
+    with open(path, "rb") as f:
+        data = f.read()
+    if data[:8] != b"\x89PNG\r\n\x1a\n":
+        raise TestFailure(f"{path} is not a PNG")
+    at, idat, header = 8, b"", None
+    while at < len(data):
+        (length,) = struct.unpack(">I", data[at : at + 4])
+        kind, body = data[at + 4 : at + 8], data[at + 8 : at + 8 + length]
+        if kind == b"IHDR":
+            header = struct.unpack(">IIBBBBB", body)
+        elif kind == b"IDAT":
+            idat += body
+        at += 12 + length
+    width, height, depth, colour, _, _, interlace = header
+    if depth != 8 or colour not in (2, 6) or interlace:
+        raise TestFailure(f"{path}: only 8-bit RGB or RGBA PNGs are read here")
+    channels = 3 if colour == 2 else 4
+    stride = width * channels
+    raw = zlib.decompress(idat)
+    prior = bytearray(stride)
+    out = bytearray()
+    for y in range(height):
+        kind = raw[y * (stride + 1)]
+        row = bytearray(raw[y * (stride + 1) + 1 : (y + 1) * (stride + 1)])
+        for i in range(stride):
+            left = row[i - channels] if i >= channels else 0
+            up = prior[i]
+            upper_left = prior[i - channels] if i >= channels else 0
+            if kind == 1:
+                row[i] = (row[i] + left) & 0xFF
+            elif kind == 2:
+                row[i] = (row[i] + up) & 0xFF
+            elif kind == 3:
+                row[i] = (row[i] + (left + up) // 2) & 0xFF
+            elif kind == 4:
+                p = left + up - upper_left
+                pa, pb, pc = abs(p - left), abs(p - up), abs(p - upper_left)
+                predictor = left if pa <= pb and pa <= pc else up if pb <= pc else upper_left
+                row[i] = (row[i] + predictor) & 0xFF
+        prior = row
+        if channels == 3:
+            out += row
+        else:
+            for i in range(0, stride, 4):
+                out += row[i : i + 3]
+    return Picture(width, height, out)
+
+
 def read_xwd(path):
     """The picture in an XWD file with a TrueColor visual (as Xvfb's -fbdir writes it)."""
     with open(path, "rb") as f:
