@@ -110,11 +110,11 @@ bool Holds(const Entry& e, Bits own, Bits other, std::uint32_t tag) {
 
 // Children whose replier cannot answer end the line: their score is known at
 // once, so they come first, best first. The others come by fewest replies, which
-// keeps the tree narrow, and then by the score of the position reached.
+// keeps the tree narrow, and among equals by the score of the position reached.
 template <bool kMax>
 int OrderKey(Bits own, int moveCount, Bits replies) {
   const int score = kMax ? Evaluate(own, moveCount) : -Evaluate(own, moveCount);
-  return replies ? score - 16 * hex::PopCount(replies) : (1 << 16) + score;
+  return replies ? score - 64 * hex::PopCount(replies) : (1 << 16) + score;
 }
 
 }  // namespace
@@ -338,7 +338,7 @@ AlphaSearch::Child AlphaSearch::RootChild(int square) const {
   // Whoever moves at the root, the root takes the greatest score of the player.
   const int score = Evaluate(player, moveCount_ + 1);
   return {player, playerMoves ? rest : next, replies, square,
-          replies ? score - 16 * hex::PopCount(replies) : (1 << 16) + score};
+          replies ? score - 64 * hex::PopCount(replies) : (1 << 16) + score};
 }
 
 int AlphaSearch::Choose(int depth) {

@@ -164,14 +164,22 @@ int FastOnly(const GameSample& sample) {
   return 0;
 }
 
-int FromInput() {
+// plainLimitMs 0: the fast search only.
+int FromInput(double plainLimitMs) {
   Board board(0, 0);
-  const bool allPlayed = ForEachRecord(std::cin, std::cerr, board, [&board](const std::string& record) {
+  const bool allPlayed = ForEachRecord(std::cin, std::cerr, board, [&](const std::string& record) {
     if (TurnOf(board) != Turn::kPlace) {
       std::printf("%s => %s\n", record.c_str(), TurnOf(board) == Turn::kPass ? "pass" : "end");
     } else {
       const Timing fast = TimeFast(board);
-      std::printf("%s => %s %.3f ms\n", record.c_str(), FormatCell(fast.cell).c_str(), fast.ms);
+      std::printf("%s => %s %.3f ms", record.c_str(), FormatCell(fast.cell).c_str(), fast.ms);
+      if (plainLimitMs > 0) {
+        if (const auto plain = TimePlain(board, plainLimitMs))
+          std::printf(", plain %s %.2f ms, ratio %.0f", FormatCell(plain->cell).c_str(), plain->ms, plain->ms / fast.ms);
+        else
+          std::printf(", plain beyond %.0f s", plainLimitMs / 1000);
+      }
+      std::printf("\n");
     }
     std::fflush(stdout);
   });
@@ -182,7 +190,7 @@ int FromInput() {
 
 int RunBench(const std::vector<std::string>& args) {
   if (args.empty()) return SideBySide(BuiltInPositions(), 5000);
-  if (args[0] == "-" && args.size() == 1) return FromInput();
+  if (args[0] == "-" && args.size() == 1) return FromInput(0);
   if (args[0] == "--list" && args.size() == 1) {
     for (const auto& record : BuiltInPositions()) std::cout << record << '\n';
     return 0;
@@ -191,6 +199,10 @@ int RunBench(const std::vector<std::string>& args) {
     const int n = std::atoi(args[1].c_str());
     if (args[0] == "--plain-limit" && n > 0) return SideBySide(BuiltInPositions(), n * 1000.0);
     if (args[0] == "--fast-only" && n > 0) return FastOnly(SampleGames(n));
+  }
+  if (args.size() == 3 && args[0] == "-" && args[1] == "--with-plain") {
+    const int n = std::atoi(args[2].c_str());
+    if (n > 0) return FromInput(n * 1000.0);
   }
   std::cerr << "bench: unexpected arguments (see --help)\n";
   return 2;

@@ -60,6 +60,9 @@ Commands
                 the record, " => ", the chosen cell and the time of NextMove,
                 e.g. "c4 => d3 0.512 ms" ("=> pass" and "=> end" as for best;
                 rejected records as for best).
+  bench - --with-plain S
+                The same, adding the plain search's cell and time (given up
+                after S seconds) and the ratio.
   bench --list  Writes the records of the built-in set, one per line.
   --help        This text.
 
