@@ -1,7 +1,8 @@
 // The Alpha player's search on bit sets. It finds exactly the scores of the plain
 // search over the board (depth-limited minimax, no passes, the player's own
 // stones evaluated with the live move count) and the same first greatest root
-// cell, by alpha-beta with move ordering and a transposition table.
+// cell, by alpha-beta with move ordering and a transposition table. All searches
+// share one table, so they must run on one thread at a time (the game's only one).
 #pragma once
 
 #include <cstdint>

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <kernel_layer.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -80,7 +81,7 @@ TEST_F(SimpleComTest, OpeningDrawsAmongTheFourCellsOfBlackAfterThePause) {
 // Over many positions: a legal corner comes at once, the first in scan order;
 // otherwise the draw indexes the expected candidate list after one pause of 300 ms.
 TEST_F(SimpleComTest, CornerRuleAndCandidateListsOverRandomGames) {
-  int cornerTakes = 0, cornerBeatsMoreFlips = 0, maxTies = 0, draws = 0;
+  int cornerTakes = 0, cornerBeatsMoreFlips = 0, twoCorners = 0, maxTies = 0, draws = 0;
   unsigned seed = 1;
   ForEachPosition(60, 99, [&](Board& board) {
     const Color* side = board.SideToMove();
@@ -98,6 +99,7 @@ TEST_F(SimpleComTest, CornerRuleAndCandidateListsOverRandomGames) {
       }
     if (corner.x >= 0) {
       ++cornerTakes;
+      twoCorners += std::count_if(legal.begin(), legal.end(), Corner) > 1;
       for (const CellPos c : legal)
         if (c.x * 8 + c.y < corner.x * 8 + corner.y &&
             board.CountFlips(c.x, c.y, side) > board.CountFlips(corner.x, corner.y, side))
@@ -122,6 +124,7 @@ TEST_F(SimpleComTest, CornerRuleAndCandidateListsOverRandomGames) {
   // The games must actually reach the cases above.
   EXPECT_GT(cornerTakes, 20);
   EXPECT_GT(cornerBeatsMoreFlips, 0);
+  EXPECT_GT(twoCorners, 0);
   EXPECT_GT(maxTies, 100);
   EXPECT_GT(draws, 1000);
 }
