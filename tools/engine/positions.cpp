@@ -38,10 +38,10 @@ void Take(const std::vector<std::string>& game, int moveCount, std::vector<std::
     out.push_back(game[moveCount]);
 }
 
-bool PassedBefore(const std::vector<std::string>& game, int moveCount) {
-  for (int i = 1; i < moveCount && i < static_cast<int>(game.size()); ++i)
-    if (game[i].empty()) return true;
-  return false;
+int PassesBefore(const std::vector<std::string>& game, int moveCount) {
+  int passes = 0;
+  for (int i = 1; i < moveCount && i < static_cast<int>(game.size()); ++i) passes += game[i].empty();
+  return passes;
 }
 
 }  // namespace
@@ -56,11 +56,18 @@ std::vector<std::string> BuiltInPositions() {
     const auto game = RandomGame(seed);
     for (int count : {44, 45, 46}) Take(game, count, positions);
   }
-  int withPasses = 0;
-  for (unsigned seed = 1000; withPasses < 4; ++seed) {
+  // Passes leave more empty cells when the search to the end begins.
+  int onePass = 0, morePasses = 0;
+  for (unsigned seed = 1000; onePass < 4 || morePasses < 2; ++seed) {
     const auto game = RandomGame(seed);
-    if (!PassedBefore(game, 44)) continue;
-    ++withPasses;
+    const int passes = PassesBefore(game, 44);
+    if (passes == 1 && onePass < 4) {
+      ++onePass;
+    } else if (passes > 1 && morePasses < 2) {
+      ++morePasses;
+    } else {
+      continue;
+    }
     for (int count : {44, 45, 46}) Take(game, count, positions);
   }
   return positions;
