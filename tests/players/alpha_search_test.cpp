@@ -68,7 +68,7 @@ TEST(HexBitboard, PerftMatchesTheFrozenCounts) {
 TEST(AlphaSearch, AgreesWithThePlainSearch) {
   std::mt19937 random(4242);
   std::vector<int> perCount(64);  // passes can take the count past 60
-  int withPasses = 0, otherColour = 0, toTheEnd = 0;
+  int withPasses = 0, otherColour = 0, toTheEnd = 0, deeper = 0;
   for (int game = 0; game < 40; ++game) {
     Board board(0, 0);
     do {
@@ -78,7 +78,11 @@ TEST(AlphaSearch, AgreesWithThePlainSearch) {
       const BoardSnapshot before(board);
       for (int round = 0; round < 2; ++round) {
         const Color* player = round == 1 && game % 4 == 0 ? Opposite(side) : side;
-        const int depth = empties <= 9 && round == 1 ? AlphaCom::kEndgameDepth : 1 + (game + round + board.GetMoveCount()) % 3;
+        // Mostly shallow, now and then past the depth that orders the root, and to
+        // the end where the plain search can afford it.
+        int depth = 1 + (game + round + board.GetMoveCount()) % 3;
+        if (round == 1 && (game + board.GetMoveCount()) % 32 == 0) depth = 5;
+        if (round == 1 && empties <= 9) depth = AlphaCom::kEndgameDepth;
         AlphaCom alpha(&board, player);
         const auto plain = alpha.PlainRootScores(depth);
         ASSERT_EQ(alpha.RootScores(depth), plain) << "move count " << board.GetMoveCount() << " depth " << depth;
@@ -86,6 +90,7 @@ TEST(AlphaSearch, AgreesWithThePlainSearch) {
         ASSERT_EQ(BoardSnapshot(board), before);
         otherColour += player != side;
         toTheEnd += depth == AlphaCom::kEndgameDepth;
+        deeper += depth == 5;
       }
       ++perCount[board.GetMoveCount()];
       withPasses += PassesIn(board) > 0;
@@ -95,6 +100,7 @@ TEST(AlphaSearch, AgreesWithThePlainSearch) {
   EXPECT_GT(withPasses, 5);
   EXPECT_GT(otherColour, 100);
   EXPECT_GT(toTheEnd, 100);
+  EXPECT_GT(deeper, 40);
 }
 
 // Under NextMove's own depth rule, where the plain search is quick enough: depth
