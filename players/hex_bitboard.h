@@ -74,25 +74,29 @@ inline constexpr auto kRays = [] {
   return rays;
 }();
 
-// Directions 1, 3 and 5 raise the square index at every step, 0, 2 and 4 lower it.
-constexpr bool kRising[kDirectionCount] = {false, true, false, true, false, true};
+// The stones that a placement on square turns along direction d: the run of
+// opposing stones up to the first cell that is not one, if that cell is mover's.
+// Directions 1, 3 and 5 raise the square index at every step, 0, 2 and 4 lower it,
+// so the first such cell is the lowest or the highest of the ray's.
+template <int d>
+constexpr Bits FlipsAlong(Bits mover, Bits opponent, int square) {
+  const Bits ray = kRays[square][d];
+  const Bits stops = ray & ~opponent;
+  if constexpr (d % 2 == 1) {
+    const Bits first = stops & (~stops + 1);
+    return first & mover ? ray & (first - 1) : 0;
+  } else {
+    if (!stops) return 0;
+    const Bits first = Bits{1} << (63 - std::countl_zero(stops));
+    return first & mover ? ray & ~((first << 1) - 1) : 0;
+  }
+}
 
 // The stones that a placement of mover on square (empty) turns.
 constexpr Bits Flips(Bits mover, Bits opponent, int square) {
-  Bits flips = 0;
-  for (int d = 0; d < kDirectionCount; ++d) {
-    const Bits ray = kRays[square][d];
-    const Bits stops = ray & ~opponent;  // the run of opposing stones ends at the first of these
-    if (!stops) continue;
-    if (kRising[d]) {
-      const Bits first = stops & (~stops + 1);
-      if (first & mover) flips |= ray & (first - 1);
-    } else {
-      const Bits first = Bits{1} << (63 - std::countl_zero(stops));
-      if (first & mover) flips |= ray & ~((first << 1) - 1);
-    }
-  }
-  return flips;
+  return FlipsAlong<0>(mover, opponent, square) | FlipsAlong<1>(mover, opponent, square) |
+         FlipsAlong<2>(mover, opponent, square) | FlipsAlong<3>(mover, opponent, square) |
+         FlipsAlong<4>(mover, opponent, square) | FlipsAlong<5>(mover, opponent, square);
 }
 
 // The stones of one colour on the board.
