@@ -26,6 +26,12 @@ class GameController {
   // A menu command. The exit command deletes this controller before it returns.
   void OnCommand(HWND window, int id);
 
+  // Read-only views for tests that check the game's state after every event.
+  const Board& GetBoard() const { return *board_; }
+  const StatusPanel& GetPanel() const { return *panel_; }
+  const ICom* GetPlayer() const { return player_; }
+  bool IsGameOver() const { return gameOver_; }
+
  private:
   void NewGame(HWND window, const Color* computerColor);
   void ChooseOpponent(HWND window, int id, ICom* player);

@@ -47,6 +47,8 @@ bool CreateMainWindow(HINSTANCE instance, int showCommand) {
   return true;
 }
 
+const GameController* GetMainController() { return controller; }
+
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:

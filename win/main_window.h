@@ -7,3 +7,7 @@
 bool RegisterMainClass(HINSTANCE instance);
 bool CreateMainWindow(HINSTANCE instance, int showCommand);
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+class GameController;
+// The main window's game, null before WM_CREATE and after WM_DESTROY; for tests.
+const GameController* GetMainController();
