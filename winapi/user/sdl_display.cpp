@@ -161,6 +161,8 @@ Display* OpenSdlDisplay(std::string& error) {
   // Ctrl+C in the terminal ends the program as it would any other.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  // A click that activates a window also does what it does on Windows: press the OK button.
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     error = std::string("cannot open the display: ") + SDL_GetError();
     return nullptr;

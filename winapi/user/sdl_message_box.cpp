@@ -112,9 +112,10 @@ int RunSdlMessageBox(SDL_Window* owner, Window* ownerWindow, const std::string& 
         if (event.window.windowID == id) {
           if (event.window.event == SDL_WINDOWEVENT_CLOSE) done = true;
           if (event.window.event == SDL_WINDOWEVENT_EXPOSED) redraw = true;
-        } else if (event.window.windowID == ownerId && ownerWindow &&
-                   event.window.event == SDL_WINDOWEVENT_EXPOSED) {
-          CurrentDisplay().Present(*ownerWindow);
+        } else if (event.window.windowID == ownerId) {
+          if (event.window.event == SDL_WINDOWEVENT_EXPOSED && ownerWindow) CurrentDisplay().Present(*ownerWindow);
+          // Activating the owner brings its box to the front instead, as on Windows.
+          if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) SDL_RaiseWindow(window);
         }
         break;
       case SDL_KEYDOWN:
@@ -163,6 +164,8 @@ int RunSdlMessageBox(SDL_Window* owner, Window* ownerWindow, const std::string& 
   }
   SDL_DestroyWindow(window);
   if (owner) SDL_RaiseWindow(owner);
+  // Show the owner's picture where the box was without waiting for the expose event.
+  if (ownerWindow) CurrentDisplay().Present(*ownerWindow);
   return IDOK;
 }
 
