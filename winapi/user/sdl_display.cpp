@@ -79,6 +79,7 @@ class SdlDisplay final : public Display {
         if (Window* window = WindowOf(event.window.windowID)) {
           if (event.window.event == SDL_WINDOWEVENT_EXPOSED) Present(*window);
           if (event.window.event == SDL_WINDOWEVENT_CLOSE) InputClose(*window);
+          if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) InputCancelMenu(*window);
         }
         break;
       case SDL_MOUSEMOTION:

@@ -121,8 +121,12 @@ void InputKey(Window& window, MenuKey key, char letter) {
 }
 
 void InputClose(Window& window) {
-  if (window.menuBar) HandleMenuResult(window, window.menuBar->Close());
+  InputCancelMenu(window);
   PostMessageA(window.handle, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+void InputCancelMenu(Window& window) {
+  if (window.menuBar) HandleMenuResult(window, window.menuBar->Close());
 }
 
 void DestroyAllWindows() {
