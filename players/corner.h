@@ -1,4 +1,4 @@
-// Cells the simple players treat specially.
+// The cells the simple players take as soon as they meet a legal one.
 #pragma once
 
 #include "rules/color.h"
