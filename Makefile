@@ -4,7 +4,7 @@ ASAN_DIR ?= build-asan
 WINDOWS_DIR ?= build-windows
 JOBS ?= $(shell nproc)
 
-.PHONY: all build test run deps clean sanitize-build test-sanitize windows
+.PHONY: all build test run deps clean sanitize-build test-sanitize test-fuzz windows
 
 all: build
 
@@ -25,11 +25,16 @@ sanitize-build: deps
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 
 test-sanitize: sanitize-build
-	ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS) -LE windows
+	ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS) -LE 'windows|e2e'
+
+# A bounded run of the game's fuzzer (clang's libFuzzer), replaying the checked-in corpus first.
+test-fuzz: deps
+	tools/fuzz.sh 60 -max_len=256
 
 test: build windows
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 	$(MAKE) test-sanitize
+	$(MAKE) test-fuzz
 
 # tarvel.exe for 64-bit Windows, cross-compiled with MinGW-w64 and linked fully static.
 windows:
@@ -38,4 +43,4 @@ windows:
 	cmake --build $(WINDOWS_DIR) -j $(JOBS)
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(WINDOWS_DIR) build-fuzz build-fuzz.configure.log
