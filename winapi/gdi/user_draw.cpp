@@ -158,8 +158,8 @@ int WINAPIV wsprintfA(LPSTR buffer, LPCSTR format, ...) {
       case 'X': {
         unsigned value = va_arg(args, unsigned);
         if (shortArg) value = static_cast<unsigned short>(value);
-        const char* spec = *p == 'u' ? "%u" : *p == 'x' ? "%x" : "%X";
-        length = static_cast<size_t>(std::snprintf(digits, sizeof digits, spec, value));
+        const char* conversion = *p == 'u' ? "%u" : *p == 'x' ? "%x" : "%X";
+        length = static_cast<size_t>(std::snprintf(digits, sizeof digits, conversion, value));
         break;
       }
       case 'c':
