@@ -186,13 +186,13 @@ def scenario_about(app, shots):
 def scenario_exit_menu(app, shots):
     choose(app, GAME_TITLE, GAME_ITEMS, "exit")
     code = app.exit_code()
-    check(code == 0, "exit code %d" % code)
+    check(code == 0, "exit code %d, stderr: %s" % (code, app.process.stderr.read().decode(errors="replace")))
 
 
 def scenario_exit_close(app, shots):
-    app.key("alt+F4")  # openbox closes the active window
+    app.click_close_button()
     code = app.exit_code()
-    check(code == 0, "exit code %d" % code)
+    check(code == 0, "exit code %d, stderr: %s" % (code, app.process.stderr.read().decode(errors="replace")))
 
 
 def no_display(binary):

@@ -10,7 +10,7 @@ import subprocess
 import tempfile
 import time
 
-DEADLINE = 20.0
+DEADLINE = 30.0
 MENU_BAR = 20
 CLIENT_W, CLIENT_H = 651, 420
 ORIGIN = 10
@@ -96,7 +96,12 @@ class Tarvel:
     def __init__(self, session, binary):
         self.session = session
         self.process = subprocess.Popen([binary], env=session.env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-        self.main = wait_for("the main window", lambda: self.windows_of_pid(mapped_only=True))[0]
+        def started():
+            if self.process.poll() is not None:
+                raise AssertionError("the program ended at start with code %d: %s" %
+                                     (self.process.returncode, self.process.stderr.read().decode(errors="replace")))
+            return self.windows_of_pid(mapped_only=True)
+        self.main = wait_for("the main window", started)[0]
         wait_for("the first picture", lambda: self.shot().at(CLIENT_W - 1, MENU_BAR + CLIENT_H - 1) != 0)
 
     def x(self, *args):
@@ -153,6 +158,18 @@ class Tarvel:
     def click_ok(self, box):
         _, _, width, height = self.geometry(box)
         self.click(width // 2, height - 24, window=box)
+
+    def frame(self, window=None):
+        """The window manager's frame around a window: its screen geometry."""
+        tree = self.x("xwininfo", "-tree", "-id", str(window or self.main))
+        parent = next(line.split(":")[1].split()[0] for line in tree.splitlines() if "Parent window id" in line)
+        return self.geometry(int(parent, 16))
+
+    def click_close_button(self, window=None):
+        """Clicks the close button at the right end of the frame's title bar."""
+        fx, fy, fw, _ = self.frame(window)
+        _, cy, _, _ = self.geometry(window or self.main)
+        self.x("xdotool", "mousemove", "--sync", str(fx + fw - 10), str(fy + (cy - fy) // 2), "click", "1")
 
     def exit_code(self):
         return self.process.wait(timeout=DEADLINE)

@@ -79,7 +79,6 @@ class SdlDisplay final : public Display {
         if (Window* window = WindowOf(event.window.windowID)) {
           if (event.window.event == SDL_WINDOWEVENT_EXPOSED) Present(*window);
           if (event.window.event == SDL_WINDOWEVENT_CLOSE) InputClose(*window);
-          if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) InputCancelMenu(*window);
         }
         break;
       case SDL_MOUSEMOTION:
@@ -175,6 +174,7 @@ Display* OpenSdlDisplay(std::string& error) {
     error = "no display found (SDL has only its offscreen driver)";
     return nullptr;
   }
+  IgnoreStaleX11Wakeups();
   return new SdlDisplay;
 }
 

@@ -51,7 +51,7 @@ void InputMouseMove(Window& window, int x, int y);
 void InputMouseButton(Window& window, int x, int y, bool down);
 void InputKey(Window& window, MenuKey key, char letter);
 void InputClose(Window& window);
-void InputCancelMenu(Window& window);  // the window lost the keyboard: an open menu closes
+void InputCancelMenu(Window& window);
 
 // Forgets every window and class without sending messages, as when the process ends.
 void DestroyAllWindows();
