@@ -55,41 +55,28 @@ typedef struct tagMSG {
 #define WM_PAINT 0x000F
 #define WM_CLOSE 0x0010
 #define WM_QUIT 0x0012
-#define WM_KEYDOWN 0x0100
-#define WM_KEYUP 0x0101
 #define WM_COMMAND 0x0111
 #define WM_SYSCOMMAND 0x0112
-#define WM_MOUSEMOVE 0x0200
 #define WM_LBUTTONDOWN 0x0201
 #define WM_LBUTTONUP 0x0202
 
 #define SC_CLOSE 0xF060
 
 // Window styles
-#define WS_OVERLAPPED 0x00000000L
 #define WS_VISIBLE 0x10000000L
 #define WS_CAPTION 0x00C00000L
 #define WS_SYSMENU 0x00080000L
-#define WS_THICKFRAME 0x00040000L
 #define WS_MINIMIZEBOX 0x00020000L
-#define WS_MAXIMIZEBOX 0x00010000L
 
 // ShowWindow commands
 #define SW_HIDE 0
 #define SW_SHOWNORMAL 1
-#define SW_SHOWMINIMIZED 2
-#define SW_SHOWMAXIMIZED 3
 #define SW_SHOW 5
-#define SW_MINIMIZE 6
-#define SW_SHOWMINNOACTIVE 7
-#define SW_SHOWNA 8
-#define SW_RESTORE 9
 #define SW_SHOWDEFAULT 10
 
 // GetSystemMetrics
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
-#define SM_CYCAPTION 4
 #define SM_CYMENU 15
 
 // System icon and cursor

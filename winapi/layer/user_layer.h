@@ -31,6 +31,9 @@ void CloseDisplay();
 // the first window, and again between tests.
 void UseHeadlessDisplay();
 
+// The calls below that name a window do nothing for a window that is gone (and the
+// ones that read give empty results), so that a test may go on after an exit.
+
 // Input as the user would give it, in client coordinates: a press and a release of the
 // left button, each delivered as the menu bar would let it through.
 void PostClick(HWND window, int x, int y);

@@ -47,10 +47,10 @@ std::unique_ptr<Display>& Current() {
 
 HeadlessDisplay* Headless() { return dynamic_cast<HeadlessDisplay*>(Current().get()); }
 
-Window& WindowOrDie(HWND handle) {
-  Window* window = FindWindowByHandle(handle);
-  if (!window) std::abort();
-  return *window;
+// Input for a window that is gone goes nowhere, as it would on Windows.
+template <typename F>
+void IfWindow(HWND handle, F&& f) {
+  if (Window* window = FindWindowByHandle(handle)) f(*window);
 }
 
 Pixels ToPixels(const Surface& surface) { return {surface.width, surface.height, surface.pixels}; }
@@ -86,28 +86,35 @@ void UseHeadlessDisplay() {
 }
 
 void PostClick(HWND window, int x, int y) {
-  Window& w = WindowOrDie(window);
-  InputMouseButton(w, x, y + w.MenuBarHeight(), true);
-  InputMouseButton(w, x, y + w.MenuBarHeight(), false);
+  IfWindow(window, [&](Window& w) {
+    InputMouseButton(w, x, y + w.MenuBarHeight(), true);
+    InputMouseButton(w, x, y + w.MenuBarHeight(), false);
+  });
 }
 
 void PostCommand(HWND window, UINT id) { PostMessageA(window, WM_COMMAND, id, 0); }
 
-void PostClose(HWND window) { InputClose(WindowOrDie(window)); }
+void PostClose(HWND window) {
+  IfWindow(window, [](Window& w) { InputClose(w); });
+}
 
 void PostKey(HWND window, Key key) {
   static constexpr MenuKey kKeys[] = {MenuKey::Activate, MenuKey::Activate, MenuKey::Left,  MenuKey::Right,
                                       MenuKey::Up,       MenuKey::Down,     MenuKey::Enter, MenuKey::Escape};
-  InputKey(WindowOrDie(window), kKeys[static_cast<int>(key)], 0);
+  IfWindow(window, [&](Window& w) { InputKey(w, kKeys[static_cast<int>(key)], 0); });
 }
 
 void PostLetter(HWND window, char letter, bool alt) {
-  InputKey(WindowOrDie(window), alt ? MenuKey::AltLetter : MenuKey::Letter, letter);
+  IfWindow(window, [&](Window& w) { InputKey(w, alt ? MenuKey::AltLetter : MenuKey::Letter, letter); });
 }
 
-void PostMouseMove(HWND window, int x, int y) { InputMouseMove(WindowOrDie(window), x, y); }
+void PostMouseMove(HWND window, int x, int y) {
+  IfWindow(window, [&](Window& w) { InputMouseMove(w, x, y); });
+}
 
-void PostMouseButton(HWND window, int x, int y, bool down) { InputMouseButton(WindowOrDie(window), x, y, down); }
+void PostMouseButton(HWND window, int x, int y, bool down) {
+  IfWindow(window, [&](Window& w) { InputMouseButton(w, x, y, down); });
+}
 
 std::optional<int> PumpMessages() {
   MSG msg;
@@ -136,32 +143,54 @@ void SetMessageBoxObserver(std::function<void(const RecordedMessageBox&)> observ
   if (HeadlessDisplay* display = Headless()) display->observer = std::move(observer);
 }
 
-Pixels WindowPixels(HWND window) { return ToPixels(WindowOrDie(window).client); }
+Pixels WindowPixels(HWND window) {
+  Pixels pixels;
+  IfWindow(window, [&](Window& w) { pixels = ToPixels(w.client); });
+  return pixels;
+}
 
 Pixels WindowFrame(HWND window) {
   Surface frame;
-  ComposeWindow(WindowOrDie(window), frame);
+  IfWindow(window, [&](Window& w) { ComposeWindow(w, frame); });
   return ToPixels(frame);
 }
 
-uint64_t WindowFrameCount(HWND window) { return WindowOrDie(window).framesShown; }
+uint64_t WindowFrameCount(HWND window) {
+  uint64_t frames = 0;
+  IfWindow(window, [&](Window& w) { frames = w.framesShown; });
+  return frames;
+}
 
 bool IsWindowAlive(HWND window) { return FindWindowByHandle(window) != nullptr; }
 
 bool MenuItemChecked(HWND window, UINT id) {
-  Menu* menu = WindowOrDie(window).menu.get();
+  Window* w = FindWindowByHandle(window);
+  Menu* menu = w ? w->menu.get() : nullptr;
   size_t position = 0;
   Menu* holder = menu ? FindItemByCommand(menu, id, position) : nullptr;
   return holder && holder->items[position].checked;
 }
 
-RECT MenuTitleRect(HWND window, int title) { return WindowOrDie(window).menuBar->TitleRect(title); }
+RECT MenuTitleRect(HWND window, int title) {
+  RECT rect{0, 0, 0, 0};
+  IfWindow(window, [&](Window& w) {
+    if (w.menuBar && title >= 0 && title < w.menuBar->TitleCount()) rect = w.menuBar->TitleRect(title);
+  });
+  return rect;
+}
 
-RECT MenuPopupItemRect(HWND window, int item) { return WindowOrDie(window).menuBar->PopupItemRect(item); }
+RECT MenuPopupItemRect(HWND window, int item) {
+  RECT rect{0, 0, 0, 0};
+  IfWindow(window, [&](Window& w) {
+    if (w.menuBar && item >= 0 && item < w.menuBar->PopupItemCount()) rect = w.menuBar->PopupItemRect(item);
+  });
+  return rect;
+}
 
 int OpenMenuPopup(HWND window) {
-  const Window& w = WindowOrDie(window);
-  return w.menuBar ? w.menuBar->OpenPopup() : -1;
+  int open = -1;
+  IfWindow(window, [&](Window& w) { open = w.menuBar ? w.menuBar->OpenPopup() : -1; });
+  return open;
 }
 
 }  // namespace winapi

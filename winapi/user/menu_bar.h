@@ -46,6 +46,8 @@ class MenuBar {
 
   // Where things are, for tests and input: the rectangle of title i on the bar, and of
   // item i of the open popup.
+  int TitleCount() const { return static_cast<int>(titles_.size()); }
+  int PopupItemCount() const;  // 0 when no popup is open
   RECT TitleRect(int index) const { return titles_[index]; }
   RECT PopupItemRect(int index) const;
   RECT PopupRect() const;
