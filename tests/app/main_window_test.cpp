@@ -73,7 +73,7 @@ TEST_F(WinMainTest, ReturnsZeroWhenTheClassCannotBeRegistered) {
   EXPECT_EQ(winapi::FindWindowOfClass("nTarvel"), nullptr);
 }
 
-TEST_F(WinMainTest, TheWindowIsCentredWithItsClientSizeAndTitle) {
+TEST_F(WinMainTest, TheWindowHasItsClientSizeAndOpponentOneMarked) {
   ASSERT_TRUE(RegisterMainClass(apptest::Instance()));
   ASSERT_TRUE(CreateMainWindow(apptest::Instance(), SW_SHOWDEFAULT));
   HWND window = winapi::FindWindowOfClass("nTarvel");

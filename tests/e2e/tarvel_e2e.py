@@ -69,6 +69,10 @@ def scenario_start_and_play(app, shots):
     differing = sum(1 for y in range(CLIENT_H) for x in range(CLIENT_W) if client.at(x, y) != golden.at(x, y))
     check(differing == 0, "%d pixels of the client area differ from the opening picture" % differing)
     check(shot.at(CLIENT_W - 5, 5) == 0xD4D0C8, "no grey menu bar")
+    # Centred on the 1280 x 1024 screen: the window manager puts its frame where the window was asked to be.
+    fx, fy, _, _ = app.frame()
+    check(abs(fx - (1280 - CLIENT_W) // 2) <= 2 and abs(fy - (1024 - CLIENT_H - MENU_BAR) // 2) <= 2,
+          "window at %d, %d" % (fx, fy))
     if shots:
         app.save(os.path.join(shots, "start.png"))
 
