@@ -186,6 +186,17 @@ def scenario_about(app, shots):
     app.key("Escape", window=box)
     app.box_gone(box)
 
+    # Again by the keyboard (Alt, Right to Help, Enter, then its letter); gone with the title bar's close button.
+    app.key("alt")
+    app.key("Right")
+    app.key("Return")
+    app.key("a")
+    box = app.box()
+    check(app.title(box) == "About..", "about box titled %r" % app.title(box))
+    app.click_close_button(box)
+    app.box_gone(box)
+    check(app.process.poll() is None, "closing the box ended the program")
+
 
 def scenario_exit_menu(app, shots):
     choose(app, GAME_TITLE, GAME_ITEMS, "exit")
