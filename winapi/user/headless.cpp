@@ -29,15 +29,15 @@ class HeadlessDisplay final : public Display {
   }
 
   int RunMessageBox(Window* owner, const std::string& text, const std::string& caption, UINT type) override {
-    boxes.push_back({owner ? owner->handle : nullptr, text, caption, type});
-    if (observer) observer(boxes.back());
+    const RecordedMessageBox box{owner ? owner->handle : nullptr, text, caption, type};
+    boxes.push_back(box);
+    if (observer) observer(box);
     return IDOK;
   }
 
   std::function<void()> idle;
   std::function<void(const RecordedMessageBox&)> observer;
   std::vector<RecordedMessageBox> boxes;
-
 };
 
 std::unique_ptr<Display>& Current() {

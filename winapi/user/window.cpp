@@ -2,7 +2,7 @@
 // GetDC, invalidation, and the input that the display hands over.
 #include "user/window.h"
 
-#include <strings.h>
+#include <algorithm>
 
 #include <map>
 
