@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "user/classic_look.h"
 #include "user/menu.h"
 
 namespace winapi {
@@ -17,14 +18,10 @@ constexpr int kPopupBorder = 2;
 constexpr int kCheckColumn = 20;
 constexpr int kTextRightPadding = 24;
 
-constexpr COLORREF kFace = RGB(212, 208, 200);
 constexpr COLORREF kHighlight = RGB(10, 36, 106);
 constexpr COLORREF kHighlightText = RGB(255, 255, 255);
 constexpr COLORREF kText = RGB(0, 0, 0);
 constexpr COLORREF kGrayText = RGB(128, 128, 128);
-constexpr COLORREF kShadow = RGB(128, 128, 128);
-constexpr COLORREF kDarkShadow = RGB(64, 64, 64);
-constexpr COLORREF kLight = RGB(255, 255, 255);
 
 int TextWidth(HDC dc, const std::string& text) {
   RECT rect{0, 0, 0, 0};
@@ -32,11 +29,11 @@ int TextWidth(HDC dc, const std::string& text) {
   return rect.right - rect.left;
 }
 
-void Fill(HDC dc, RECT rect, COLORREF color) {
-  HBRUSH brush = CreateSolidBrush(color);
-  FillRect(dc, &rect, brush);
-  DeleteObject(brush);
-}
+using classic::Fill;
+using classic::kDarkShadow;
+using classic::kFace;
+using classic::kLight;
+using classic::kShadow;
 
 void Text(HDC dc, const std::string& text, RECT rect, COLORREF color) {
   SetTextColor(dc, color);

@@ -3,6 +3,7 @@
 // picture when uncovered.
 #include <algorithm>
 
+#include "user/classic_look.h"
 #include "user/codepage.h"
 #include "user/sdl_display.h"
 #include "user/window.h"
@@ -15,17 +16,13 @@ constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 23;
 constexpr int kMinWidth = 160;
 
-constexpr COLORREF kFace = RGB(212, 208, 200);
-constexpr COLORREF kLight = RGB(255, 255, 255);
-constexpr COLORREF kShadow = RGB(128, 128, 128);
-constexpr COLORREF kDarkShadow = RGB(64, 64, 64);
 constexpr COLORREF kFrame = RGB(0, 0, 0);
 
-void Fill(HDC dc, RECT rect, COLORREF color) {
-  HBRUSH brush = CreateSolidBrush(color);
-  FillRect(dc, &rect, brush);
-  DeleteObject(brush);
-}
+using classic::Fill;
+using classic::kDarkShadow;
+using classic::kFace;
+using classic::kLight;
+using classic::kShadow;
 
 class Box {
  public:
