@@ -5,7 +5,7 @@ set -euo pipefail
 
 linux_packages=(
   cmake g++ make pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev
   libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libpng-dev
   fonts-ipafont-gothic
   xvfb xauth xdotool x11-utils imagemagick openbox
