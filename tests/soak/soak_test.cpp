@@ -4,6 +4,7 @@
 // heap and the GDI objects in use must be the same after the last game as after the first.
 #include <gtest/gtest.h>
 #include <malloc.h>
+#include <unistd.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -60,6 +61,16 @@ size_t HeapInUse() {
   return info.uordblks + info.hblkhd;
 }
 
+// Resident set size, for the record: it also holds pages the allocator keeps for reuse.
+size_t ResidentBytes() {
+  long pages = 0, resident = 0;
+  if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(statm);
+  }
+  return static_cast<size_t>(resident) * static_cast<size_t>(sysconf(_SC_PAGESIZE));
+}
+
 }  // namespace
 
 TEST(Soak, ThousandGamesLeaveMemoryAndObjectsFlat) {
@@ -72,7 +83,7 @@ TEST(Soak, ThousandGamesLeaveMemoryAndObjectsFlat) {
   srand(12345);
 
   auto thinking = std::make_unique<Board>(0, 0);  // where the clicking player works out its moves
-  size_t heapAfterFirst = 0, objectsAfterFirst = 0;
+  size_t heapAfterFirst = 0, residentAfterFirst = 0, objectsAfterFirst = 0;
   for (int game = 0; game < kGames; ++game) {
     // Alpha against Alpha first, so that everything a player keeps for the whole run exists after game 1.
     const int pairing = (game + 8) % 18;
@@ -102,12 +113,15 @@ TEST(Soak, ThousandGamesLeaveMemoryAndObjectsFlat) {
     winapi::TakeRecordedSleeps();
     if (game == 0) {
       heapAfterFirst = HeapInUse();
+      residentAfterFirst = ResidentBytes();
       objectsAfterFirst = winapi::LiveGdiObjectCount();
     }
   }
   const size_t heapAfterLast = HeapInUse();
-  std::printf("heap in use after game 1: %zu bytes, after game %d: %zu bytes; GDI objects %zu and %zu\n",
-              heapAfterFirst, kGames, heapAfterLast, objectsAfterFirst, winapi::LiveGdiObjectCount());
+  std::printf("after game 1 and game %d: heap in use %zu and %zu bytes, resident %zu and %zu bytes, "
+              "GDI objects %zu and %zu\n",
+              kGames, heapAfterFirst, heapAfterLast, residentAfterFirst, ResidentBytes(), objectsAfterFirst,
+              winapi::LiveGdiObjectCount());
   EXPECT_EQ(winapi::LiveGdiObjectCount(), objectsAfterFirst);
   // A leak of one board record per game would already be 76 kB; allocator slack is far less.
   EXPECT_LE(heapAfterLast, heapAfterFirst + 16 * 1024);
