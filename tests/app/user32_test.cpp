@@ -73,6 +73,18 @@ TEST_F(User32Test, ClassesAreRegisteredOnceByNameIgnoringCase) {
   EXPECT_NE(CreateWindowExA(0, "recorder", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr), nullptr);
 }
 
+// Found by the fuzzer: the atoms ran out after 16,384 registrations, however many
+// classes had been forgotten since, and then every registration failed.
+TEST_F(User32Test, ForgottenClassesFreeTheirAtoms) {
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = RecordingProc;
+  wc.lpszClassName = "Again";
+  for (int round = 0; round < 0x4000 + 10; ++round) {
+    winapi::UseHeadlessDisplay();
+    ASSERT_NE(RegisterClassA(&wc), 0) << "round " << round;
+  }
+}
+
 TEST_F(User32Test, CreationSendsWmCreateBeforeItReturnsAndCanBeRefused) {
   HWND window = Create();
   ASSERT_NE(window, nullptr);

@@ -20,12 +20,16 @@ struct WindowClass {
   uint16_t menuId = 0;  // a menu resource with an integer identifier, 0 for none
 };
 
+// Class atoms live in 0xC000..0xFFFF, as on Windows; the range is free again once the
+// classes are forgotten.
+constexpr ATOM kFirstClassAtom = 0xC000;
+
 struct Tables {
   std::map<std::string, WindowClass> classes;  // keyed by the lower-cased name: names ignore case
   std::map<uintptr_t, std::unique_ptr<Window>> windows;
   std::map<HDC, Window*> dcs;  // device contexts handed out by GetDC
   uintptr_t nextWindow = 0x20000;
-  ATOM nextAtom = 0xC000;
+  ATOM nextAtom = kFirstClassAtom;
 };
 
 Tables& T() {
@@ -137,7 +141,10 @@ void DestroyAllWindows() {
 
 HWND AnyWindow() { return T().windows.empty() ? nullptr : T().windows.begin()->second->handle; }
 
-void ForgetAllClasses() { T().classes.clear(); }
+void ForgetAllClasses() {
+  T().classes.clear();
+  T().nextAtom = kFirstClassAtom;
+}
 
 HWND FindWindowOfClass(const char* className) {
   for (auto& [handle, window] : T().windows)
@@ -155,6 +162,7 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* wndClass) {
   if (IS_INTRESOURCE(wndClass->lpszClassName)) return 0;  // atoms as names are not needed here
   const std::string key = winapi::ClassKey(wndClass->lpszClassName);
   if (T().classes.contains(key)) return 0;
+  if (T().nextAtom == 0) return 0;  // every class atom is taken
   winapi::WindowClass cls;
   cls.name = wndClass->lpszClassName;
   cls.proc = wndClass->lpfnWndProc;
