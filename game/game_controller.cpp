@@ -84,16 +84,10 @@ void GameController::OnCommand(HWND window, int id) {
       NewGame(window, Black());
       break;
     case IDM_VS_HUMAN:
-      ChooseOpponent(window, id, nullptr);
-      break;
     case IDM_VS_COM1:
-      ChooseOpponent(window, id, new RandomCom(board_, White()));
-      break;
     case IDM_VS_COM2:
-      ChooseOpponent(window, id, new MaxCom(board_, White()));
-      break;
     case IDM_VS_COM3:
-      ChooseOpponent(window, id, new AlphaCom(board_, White()));
+      ChooseOpponent(window, id);
       break;
     case IDM_UNDO:
       TakeBack(window);
@@ -121,9 +115,12 @@ void GameController::NewGame(HWND window, const Color* computerColor) {
   InvalidateRect(window, nullptr, FALSE);
 }
 
-void GameController::ChooseOpponent(HWND window, int id, ICom* player) {
+void GameController::ChooseOpponent(HWND window, int id) {
   delete player_;
-  player_ = player;
+  player_ = nullptr;
+  if (id == IDM_VS_COM1) player_ = new RandomCom(board_, White());
+  if (id == IDM_VS_COM2) player_ = new MaxCom(board_, White());
+  if (id == IDM_VS_COM3) player_ = new AlphaCom(board_, White());
   CheckMenuRadioItem(GetMenu(window), IDM_VS_HUMAN, IDM_VS_COM3, id, MF_BYCOMMAND);
   NewGame(window, White());
 }

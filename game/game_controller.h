@@ -34,7 +34,7 @@ class GameController {
 
  private:
   void NewGame(HWND window, const Color* computerColor);
-  void ChooseOpponent(HWND window, int id, ICom* player);
+  void ChooseOpponent(HWND window, int id);
   void TakeBack(HWND window);
   void RunComputerTurns(HWND window);
   bool SideHasMove() const;
