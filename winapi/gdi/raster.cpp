@@ -31,32 +31,54 @@ void OrderEndPoints(int& from, int& to) {
   }
 }
 
-// The first quadrant of the ellipse that fits a width x height box, as points relative
-// to the box, counterclockwise from the x axis (Alois Zingl's integer ellipse, as used by
-// Wine for Ellipse, so that outlines match pixel for pixel).
+// Alois Zingl's integer ellipse for a width x height box, as Wine uses it for Ellipse so
+// that outlines and fills match pixel for pixel. It walks the first quadrant from the x
+// axis: each step moves one pixel inwards, one pixel outwards from the middle row, or both.
+class EllipseWalk {
+ public:
+  struct Move {
+    bool inwards = false;
+    bool outwards = false;
+  };
+
+  EllipseWalk(int width, int height)
+      : a_(width - 1),
+        b_(height - 1),
+        dx_(4 * b_ * b_ * (1 - a_)),
+        dy_(4 * a_ * a_ * (1 + (b_ % 2))),
+        err_(dx_ + dy_ + a_ * a_ * (b_ % 2)) {}
+
+  Move Step() {
+    const int64_t e2 = 2 * err_;
+    Move move;
+    if (e2 >= dx_) {
+      move.inwards = true;
+      dx_ += 8 * b_ * b_;
+      err_ += dx_;
+    }
+    if (e2 <= dy_) {
+      move.outwards = true;
+      dy_ += 8 * a_ * a_;
+      err_ += dy_;
+    }
+    return move;
+  }
+
+ private:
+  int64_t a_, b_, dx_, dy_, err_;
+};
+
+// The first quadrant of the ellipse as points relative to the box, counterclockwise from
+// the x axis.
 std::vector<POINT> EllipseFirstQuadrant(int width, int height) {
-  const int64_t a = width - 1;
-  const int64_t b = height - 1;
-  const int64_t asq = 8 * a * a;
-  const int64_t bsq = 8 * b * b;
-  int64_t dx = 4 * b * b * (1 - a);
-  int64_t dy = 4 * a * a * (1 + (b % 2));
-  int64_t err = dx + dy + a * a * (b % 2);
+  EllipseWalk walk(width, height);
   std::vector<POINT> points;
-  POINT point{static_cast<LONG>(a), height / 2};
+  POINT point{width - 1, height / 2};
   while (point.x >= width / 2) {
-    const int64_t e2 = 2 * err;
     points.push_back(point);
-    if (e2 >= dx) {
-      --point.x;
-      dx += bsq;
-      err += dx;
-    }
-    if (e2 <= dy) {
-      ++point.y;
-      dy += asq;
-      err += dy;
-    }
+    const EllipseWalk::Move move = walk.Step();
+    if (move.inwards) --point.x;
+    if (move.outwards) ++point.y;
   }
   return points;
 }
@@ -191,28 +213,13 @@ void FillEllipse(Surface& surface, RECT box, const Paint& paint) {
   // reaches the middle column before the last row: the rows beyond stay empty.
   std::vector<std::pair<int, int>> rows(height, {0, 0});
   rows[height / 2] = {box.left, box.right};
-  const int64_t a = width - 1;
-  const int64_t b = height - 1;
-  const int64_t asq = 8 * a * a;
-  const int64_t bsq = 8 * b * b;
-  int64_t dx = 4 * b * b * (1 - a);
-  int64_t dy = 4 * a * a * (1 + (b % 2));
-  int64_t err = dx + dy + a * a * (b % 2);
+  EllipseWalk walk(width, height);
   int x = 0;
   int y = height / 2;
   while (x <= width / 2) {
-    const int64_t e2 = 2 * err;
-    if (e2 >= dx) {
-      ++x;
-      dx += bsq;
-      err += dx;
-    }
-    if (e2 <= dy) {
-      ++y;
-      dy += asq;
-      err += dy;
-      if (y < height) rows[y] = {box.left + x, box.right - x};
-    }
+    const EllipseWalk::Move move = walk.Step();
+    if (move.inwards) ++x;
+    if (move.outwards && ++y < height) rows[y] = {box.left + x, box.right - x};
   }
   for (int i = 0; i < height / 2; ++i) rows[i] = rows[height - 1 - i];
   for (int i = 0; i < height; ++i) paint.Span(surface, box.top + i, rows[i].first, rows[i].second);
