@@ -113,6 +113,30 @@ class GameWindow:
         for name in names:
             self.display.key(name)
 
+    def menu_by_keys(self, menu, item, attempts=3):
+        """Chooses a menu item by keyboard: F10 and the menu's letter, then, once its popup
+        shows, the item's letter. Keys typed just after a message box has closed can still
+        reach the box's own message loop and be lost there; the popup showing proves that
+        the menu bar got them, and they are typed again if it does not show."""
+        for attempt in range(1, attempts + 1):
+            known = {w.id for w in self.display.windows()}
+            self.keys("F10", menu)
+            try:
+                popup = wait_for(f"the popup of the menu {menu!r}",
+                                 lambda: next((w for w in self.display.windows() if w.id not in known), None), 5)
+                break
+            except TestFailure:
+                self.check_running()
+                if attempt == attempts:
+                    path = self.screenshot("no-popup")
+                    raise TestFailure(f"{self.label}: F10 and {menu!r} did not open a menu in "
+                                      f"{attempts} attempts (screen: {path})") from None
+                print(f"{self.label}: F10 and {menu!r} opened no menu; typing them again")
+        if item is not None:
+            self.keys(item)
+            self.wait_window_gone(popup)
+        return popup
+
     def open_game_menu(self):
         """Clicks "ゲーム(&G)" on the menu bar; returns the popup's window once it shows."""
         before = {w.id for w in self.display.windows()}

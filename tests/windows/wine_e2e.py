@@ -126,7 +126,7 @@ def pass_and_end(game, display):
     """Two people at the mouse: a pass with its box, then a game to its end with the result box."""
     opening = ts.opening()
     game.wait_position("the opening position", lambda p: p == opening)
-    game.keys("F10", "g", "h")  # "vs 人間(&H)"
+    game.menu_by_keys("g", "h")  # "vs 人間(&H)"
     position = play_two_humans(game, PASS_GAME)
     expect(not position.legal_moves("B") and position.legal_moves("W"), "the pass game has no pass")
     box = game.wait_window(BOX_CAPTION)
@@ -141,7 +141,7 @@ def pass_and_end(game, display):
     game.wait_position(f"white again, on {white_cell}", lambda p: p == after)
     print(f"white placed again after the pass, on {white_cell}")
 
-    game.keys("F10", "g", "n")  # "先手でニューゲーム(&N)"
+    game.menu_by_keys("g", "n")  # "先手でニューゲーム(&N)"
     game.wait_position("the opening position after a new game", lambda p: p == opening)
     final = play_two_humans(game, WIPE_OUT_GAME)
     expect(final.count("W") == 0, "the wipe-out game leaves white stones")
@@ -150,7 +150,7 @@ def pass_and_end(game, display):
     print(f"end of the game: result box {box}, black {final.count('B')}, white 0")
     game.keys("Return")
     game.wait_window_gone(box)
-    game.keys("F10", "g", "x")  # "終了(&X)"
+    game.menu_by_keys("g", "x")  # "終了(&X)"
     code = game.wait_exit(30)
     print(f"exit through the menu by keyboard: exit code {code}")
     expect(code == 0, f"exit code {code}, expected 0")
@@ -225,17 +225,13 @@ def play(args):
             click_and_answer(opening, legal[1])
 
             # Menu by keyboard: F10 opens the bar, "g" the game menu, "u" takes back.
-            known = {w.id for w in display.windows()}
-            game.keys("F10", "g")
-            popup = game.new_window("the game menu (keyboard)", known)
-            game.keys("u")
-            game.wait_window_gone(popup)
+            game.menu_by_keys("g", "u")
             game.wait_position("the opening position after take-back", lambda p: p == opening)
             print("take-back by keyboard (F10, g, u): opening position again")
 
             # "vs Com &2" (Max): a legal corner first, else a cell that turns the most stones.
             # Two rounds at least, until White's choices differ in what they turn.
-            game.keys("F10", "g", "2")
+            game.menu_by_keys("g", "2")
             position = opening
             for round_number in range(1, 6):
                 choices = [c for c in position.legal_moves("B")
@@ -251,20 +247,17 @@ def play(args):
                 raise TestFailure("no position where Max's choice matters was reached")
 
             # "vs Com &3" (Alpha), by keyboard: a new game, then a legal answer.
-            game.keys("F10", "g", "3")
+            game.menu_by_keys("g", "3")
             game.wait_position("the opening position with Alpha", lambda p: p == opening)
             click_and_answer(opening, legal[2], name="Alpha")
             # "後手でニューゲーム(&W)": Alpha plays Black and opens the game at once.
-            game.keys("F10", "g", "w")
+            game.menu_by_keys("g", "w")
             openings = {opening.play(*c, "B"): c for c in legal}
             position = game.wait_position("Alpha's first stone as Black", lambda p: p in openings, 60)
             print(f"new game with the human second: Alpha opened on {openings[position]}")
 
             # The About box, by keyboard: F10, h (help), a; closed with Return.
-            known = {w.id for w in display.windows()}
-            game.keys("F10", "h")
-            game.new_window("the help menu", known)
-            game.keys("a")
+            game.menu_by_keys("h", "a")
             about = game.wait_window("About..")
             print(f"About box: {about}")
             expect(display.window_named("Tarvel") is not None, "the main window went away with the About box")
