@@ -163,6 +163,7 @@ Display* OpenSdlDisplay(std::string& error) {
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   // A click that activates a window also does what it does on Windows: press the OK button.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  IgnoreStaleX11Wakeups();
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     error = std::string("cannot open the display: ") + SDL_GetError();
     return nullptr;
@@ -174,7 +175,6 @@ Display* OpenSdlDisplay(std::string& error) {
     error = "no display found (SDL has only its offscreen driver)";
     return nullptr;
   }
-  IgnoreStaleX11Wakeups();
   return new SdlDisplay;
 }
 
