@@ -1,9 +1,10 @@
 // The X error that SDL 2.26 can provoke with a wake-up sent to a window it has just
 // destroyed must not end the program, neither while the display is open nor while SDL
 // shuts it down; every other X error still ends it as Xlib's default handler does.
-// Runs in an X server of its own (xvfb-run).
+// Runs in an X server of its own (tests/support/run_in_xvfb.sh).
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "layer/user_layer.h"
@@ -16,21 +17,25 @@ void OpenDisplay() {
   ASSERT_TRUE(winapi::OpenDisplay(error)) << error;
 }
 
-void SendStaleWakeup() { ASSERT_TRUE(x11_requests::SendEventToDestroyedWindow()) << "no X server"; }
+void SendStaleWakeup(int step) {
+  const char* display = std::getenv("DISPLAY");
+  ASSERT_TRUE(x11_requests::SendEventToDestroyedWindow())
+      << "step " << step << ": no X server at " << (display ? display : "(DISPLAY unset)");
+}
 
 }  // namespace
 
 // Without the handler, Xlib's default one ends this test binary with exit code 1.
 TEST(X11Errors, StaleWakeupIsIgnoredWhileOpenAndAfterShutdown) {
   OpenDisplay();
-  SendStaleWakeup();
+  SendStaleWakeup(1);
   winapi::CloseDisplay();
-  SendStaleWakeup();
+  SendStaleWakeup(2);
   // Opening the display again keeps it so.
   OpenDisplay();
-  SendStaleWakeup();
+  SendStaleWakeup(3);
   winapi::CloseDisplay();
-  SendStaleWakeup();
+  SendStaleWakeup(4);
 }
 
 TEST(X11ErrorsDeathTest, OtherErrorsStillEndTheProgram) {
