@@ -115,9 +115,9 @@ class GameWindow:
 
     def menu_by_keys(self, menu, item, attempts=3):
         """Chooses a menu item by keyboard: F10 and the menu's letter, then, once its popup
-        shows, the item's letter. Keys typed just after a message box has closed can still
-        reach the box's own message loop and be lost there; the popup showing proves that
-        the menu bar got them, and they are typed again if it does not show."""
+        shows, the item's letter. Under Wine, keys typed just after a message box has
+        closed are sometimes lost (on a loaded machine); the popup showing proves that the
+        menu bar got them, and they are typed again if it does not show."""
         for attempt in range(1, attempts + 1):
             known = {w.id for w in self.display.windows()}
             self.keys("F10", menu)

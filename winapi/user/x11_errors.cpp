@@ -3,9 +3,9 @@
 // handler end the program with exit code 1 when a message box or the main window goes.
 //
 // The handler goes in before SDL opens its displays. SDL puts its own handler over
-// whatever it finds, passes other errors on to it, and puts it back while it shuts
-// down, just before it closes its second connection, where the error can still arrive.
-// A handler set after SDL_Init would be gone by then.
+// whatever it finds, passes other errors on to it, and puts back what it found when it
+// shuts down; the error can still arrive while SDL closes its connections. A handler set
+// after SDL_Init would be gone by then, and Xlib's default one would end the program.
 //
 // Kept apart from the rest of the layer: Xlib's names (Window, Display) clash with ours.
 #include <X11/Xlib.h>
