@@ -6,6 +6,7 @@ import os
 import subprocess
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from xsession import (CLIENT_H, CLIENT_W, MENU_BAR, Tarvel, XSession, cell_centre, read_png, wait_for)
 
 BLACK, WHITE, BOARD = 0x000000, 0xFFFFFF, 0x3F9F6F
