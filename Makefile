@@ -12,7 +12,7 @@ deps:
 	@tools/install-deps.sh linux
 
 build: deps
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVEL_WINDOWS_DIR=$(abspath $(WINDOWS_DIR))
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 # Builds and starts the game; without a display it says how to run it under xvfb-run.
