@@ -10,7 +10,7 @@ namespace {
 constexpr int kRadius = 32;  // centre to top and bottom vertex
 constexpr int kStoneRadius = 24;
 
-// √3 in single precision, the one the cell width 32·√3 is built from everywhere.
+// √3 in single precision: the cells are drawn and picked with a width 32·√3 built from it.
 float Sqrt3() {
   static const float s = static_cast<float>(std::sqrt(static_cast<double>(3.0f)));
   return s;

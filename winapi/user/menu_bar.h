@@ -30,9 +30,7 @@ class MenuBar {
   MenuBar(Menu* menu, int width);
 
   bool IsActive() const { return state_ != State::Closed; }
-  bool IsPopupOpen() const { return state_ == State::Popup; }
   int OpenPopup() const { return state_ == State::Popup ? title_ : -1; }
-  int HotItem() const { return item_; }
 
   Result MouseMove(int x, int y);
   Result MouseDown(int x, int y);

@@ -15,7 +15,6 @@ namespace {
 struct WindowClass {
   std::string name;
   WNDPROC proc = nullptr;
-  HINSTANCE instance = nullptr;
   HBRUSH background = nullptr;
   uint16_t menuId = 0;  // a menu resource with an integer identifier, 0 for none
 };
@@ -166,7 +165,6 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* wndClass) {
   winapi::WindowClass cls;
   cls.name = wndClass->lpszClassName;
   cls.proc = wndClass->lpfnWndProc;
-  cls.instance = wndClass->hInstance;
   cls.background = wndClass->hbrBackground;
   // Only menus with integer identifiers exist in our resources.
   if (wndClass->lpszMenuName && IS_INTRESOURCE(wndClass->lpszMenuName))
