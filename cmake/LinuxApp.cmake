@@ -29,6 +29,6 @@ add_library(tarvel_app STATIC ${CMAKE_CURRENT_SOURCE_DIR}/main_window.cpp)
 target_include_directories(tarvel_app PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(tarvel_app PUBLIC tarvel_game tarvel_players tarvel_draw tarvel_rules tarvel_platform)
 
-add_executable(tarvel ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp ${PROJECT_SOURCE_DIR}/winapi/user/entry/main.cpp)
-target_link_libraries(tarvel PRIVATE tarvel_app tarvel_resources)
+add_executable(tarvel ${CMAKE_CURRENT_SOURCE_DIR}/main.cpp)
+target_link_libraries(tarvel PRIVATE tarvel_app tarvel_resources tarvel_winapi_entry)
 set_target_properties(tarvel PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})

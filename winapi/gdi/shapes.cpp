@@ -18,23 +18,6 @@ RECT DeviceRect(const DeviceContext& dc, int left, int top, int right, int botto
 
 using winapi::DeviceContext;
 
-int WINAPI FillRect(HDC handle, const RECT* rect, HBRUSH brushHandle) {
-  DeviceContext* dc = winapi::FindDC(handle);
-  const winapi::Brush* brush = winapi::FindObjectAs<winapi::Brush>(brushHandle, winapi::ObjectKind::Brush);
-  winapi::Surface* surface = dc ? dc->Target() : nullptr;
-  if (!surface || !rect || !brush) return 0;
-  // FillRect is a pattern blit of the rectangle's extent: a reversed side is mirrored
-  // about its starting edge, which then lies inside, as PatBlt does with a negative extent.
-  const POINT from = dc->ToDevice(rect->left, rect->top);
-  const POINT to = dc->ToDevice(rect->right, rect->bottom);
-  RECT area{from.x, from.y, to.x, to.y};
-  if (area.left > area.right) area = {area.right + 1, area.top, area.left + 1, area.bottom};
-  if (area.top > area.bottom) area = {area.left, area.bottom + 1, area.right, area.top + 1};
-  winapi::MakePaint(*brush, dc->bkColor, dc->bkMode).Rect(*surface, area);
-  ++surface->generation;
-  return 1;
-}
-
 BOOL WINAPI Rectangle(HDC handle, int left, int top, int right, int bottom) {
   DeviceContext* dc = winapi::FindDC(handle);
   winapi::Surface* surface = dc ? dc->Target() : nullptr;

@@ -1,8 +1,7 @@
-// USER32: windows, messages, menus, message boxes.
+// USER32: windows, messages, menus, message boxes, and drawing and formatting text.
 #pragma once
 
 #include "windef.h"
-#include "winuser_draw.h"
 
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 
@@ -97,6 +96,18 @@ typedef struct tagMSG {
 #define MB_OK 0x00000000L
 #define IDOK 1
 
+// DrawText formats
+#define DT_TOP 0x00000000
+#define DT_LEFT 0x00000000
+#define DT_CENTER 0x00000001
+#define DT_RIGHT 0x00000002
+#define DT_VCENTER 0x00000004
+#define DT_BOTTOM 0x00000008
+#define DT_SINGLELINE 0x00000020
+#define DT_NOCLIP 0x00000100
+#define DT_CALCRECT 0x00000400
+#define DT_NOPREFIX 0x00000800
+
 ATOM WINAPI RegisterClassA(const WNDCLASSA* wndClass);
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
@@ -126,3 +137,8 @@ HMENU WINAPI GetMenu(HWND window);
 BOOL WINAPI CheckMenuRadioItem(HMENU menu, UINT first, UINT last, UINT check, UINT flags);
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+
+int WINAPI FillRect(HDC dc, const RECT* rect, HBRUSH brush);
+int WINAPI DrawTextA(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format);
+// Formats into buffer, which Windows never fills beyond 1024 bytes.
+int WINAPIV wsprintfA(LPSTR buffer, LPCSTR format, ...);

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 namespace winapi {
@@ -26,8 +27,13 @@ class Display {
   virtual int RunMessageBox(Window* owner, const std::string& text, const std::string& caption, UINT type) = 0;
 };
 
-// The display in use; the SDL one unless UseHeadlessDisplay chose the headless one.
+// The display in use: the one OpenDisplay or UseHeadlessDisplay chose, or else (first
+// used without either) a headless one.
 Display& CurrentDisplay();
+// The display chosen so far, or null.
+Display* OpenedDisplay();
+
+std::unique_ptr<Display> MakeHeadlessDisplay();
 
 // The SDL display; null with an explanation when there is no screen to show windows on.
 Display* OpenSdlDisplay(std::string& error);

@@ -2,7 +2,6 @@
 // once, and input comes from the test calls of user_layer.h.
 #include <memory>
 
-#include "kernel_layer.h"
 #include "user/display.h"
 #include "user/window.h"
 #include "user_layer.h"
@@ -40,12 +39,7 @@ class HeadlessDisplay final : public Display {
   std::vector<RecordedMessageBox> boxes;
 };
 
-std::unique_ptr<Display>& Current() {
-  static std::unique_ptr<Display> display;
-  return display;
-}
-
-HeadlessDisplay* Headless() { return dynamic_cast<HeadlessDisplay*>(Current().get()); }
+HeadlessDisplay* Headless() { return dynamic_cast<HeadlessDisplay*>(OpenedDisplay()); }
 
 // Input for a window that is gone goes nowhere, as it would on Windows.
 template <typename F>
@@ -57,33 +51,7 @@ Pixels ToPixels(const Surface& surface) { return {surface.width, surface.height,
 
 }  // namespace
 
-Display& CurrentDisplay() {
-  // Without a display opened, windows stay in memory rather than reaching a screen.
-  if (!Current()) Current() = std::make_unique<HeadlessDisplay>();
-  return *Current();
-}
-
-bool OpenDisplay(std::string& error) {
-  Display* display = OpenSdlDisplay(error);
-  if (!display) return false;
-  Current().reset(display);
-  return true;
-}
-
-void CloseDisplay() {
-  DestroyAllWindows();
-  ClearMessageQueue();
-  Current().reset();
-}
-
-void UseHeadlessDisplay() {
-  // Windows left from before are destroyed properly, so that their procedures free what they hold.
-  while (HWND window = AnyWindow()) DestroyWindow(window);
-  ForgetAllClasses();
-  ClearMessageQueue();
-  Current() = std::make_unique<HeadlessDisplay>();
-  SetSleepRecording(true);
-}
+std::unique_ptr<Display> MakeHeadlessDisplay() { return std::make_unique<HeadlessDisplay>(); }
 
 void PostClick(HWND window, int x, int y) {
   IfWindow(window, [&](Window& w) {
