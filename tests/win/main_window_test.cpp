@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "app_testing.h"
@@ -19,7 +21,10 @@ class WinMainTest : public ::testing::Test {
     winapi::UseHeadlessDisplay();
     winapi::SetModuleResources(tarvel_resources, tarvel_resources_size);
   }
-  void TearDown() override { winapi::UseHeadlessDisplay(); }
+  void TearDown() override {
+    winapi::UseHeadlessDisplay();
+    winapi::FixTickCount(std::nullopt);
+  }
 
   // Runs WinMain; each time the queue runs dry the next step gets the main window.
   int Run(std::vector<std::function<void(HWND)>> steps) {
@@ -73,7 +78,7 @@ TEST_F(WinMainTest, ReturnsZeroWhenTheClassCannotBeRegistered) {
   EXPECT_EQ(winapi::FindWindowOfClass("nTarvel"), nullptr);
 }
 
-TEST_F(WinMainTest, TheWindowHasItsClientSizeAndOpponentOneMarked) {
+TEST_F(WinMainTest, TheWindowAndItsClassAsCreated) {
   ASSERT_TRUE(RegisterMainClass(apptest::Instance()));
   ASSERT_TRUE(CreateMainWindow(apptest::Instance(), SW_SHOWDEFAULT));
   HWND window = winapi::FindWindowOfClass("nTarvel");
@@ -83,6 +88,32 @@ TEST_F(WinMainTest, TheWindowHasItsClientSizeAndOpponentOneMarked) {
   EXPECT_EQ(client.bottom, 420);
   // "vs Com &1" carries the mark from the start.
   EXPECT_TRUE(winapi::MenuItemChecked(window, IDM_VS_COM1));
+  // A fixed size: no sizing border, no maximize box.
+  EXPECT_EQ(winapi::WindowStyle(window), static_cast<DWORD>(WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX));
+
+  const std::optional<winapi::RegisteredClass> cls = winapi::FindRegisteredClass("nTarvel");
+  ASSERT_TRUE(cls);
+  EXPECT_EQ(cls->style, 0u);
+  EXPECT_EQ(cls->icon, LoadIconA(nullptr, IDI_APPLICATION));
+  EXPECT_NE(cls->icon, nullptr);
+  EXPECT_EQ(cls->cursor, LoadCursorA(nullptr, IDC_ARROW));
+  EXPECT_NE(cls->cursor, nullptr);
+  EXPECT_EQ(cls->background, GetStockObject(WHITE_BRUSH));
+  EXPECT_EQ(cls->menuId, 101u);
+}
+
+// Every run plays other random replies: the window's game seeds rand() with the tick
+// count it starts at.
+TEST_F(WinMainTest, TheRandomDrawsFollowTheTickCountAtTheStart) {
+  constexpr DWORD kTicks = 0x2468ACE;  // not 0 or 1, which glibc's srand takes as the same seed
+  winapi::FixTickCount(kTicks);
+  ASSERT_TRUE(RegisterMainClass(apptest::Instance()));
+  ASSERT_TRUE(CreateMainWindow(apptest::Instance(), SW_SHOWDEFAULT));
+  std::vector<int> drawn, seeded;
+  for (int i = 0; i < 4; ++i) drawn.push_back(std::rand());
+  std::srand(kTicks);
+  for (int i = 0; i < 4; ++i) seeded.push_back(std::rand());
+  EXPECT_EQ(drawn, seeded);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // fails to compile with the build's execution character set.
 #include <time.h>
 
+#include <atomic>
 #include <cerrno>
 #include <mutex>
 
@@ -14,6 +15,9 @@ namespace {
 std::mutex sleepMutex;
 bool recordSleeps = false;
 std::vector<DWORD> recordedSleeps;
+// Read by every GetTickCount (each message's time too), so no lock on that path.
+std::atomic<bool> ticksFixed = false;
+std::atomic<DWORD> fixedTicks = 0;
 
 }  // namespace
 
@@ -31,6 +35,7 @@ void WINAPI Sleep(DWORD dwMilliseconds) {
 }
 
 DWORD WINAPI GetTickCount(void) {
+  if (ticksFixed) return fixedTicks;
   timespec now;
   clock_gettime(CLOCK_MONOTONIC, &now);
   // Truncation to 32 bits gives the same wrap-around as on Windows.
@@ -51,6 +56,11 @@ std::vector<DWORD> TakeRecordedSleeps() {
   std::vector<DWORD> taken;
   taken.swap(recordedSleeps);
   return taken;
+}
+
+void FixTickCount(std::optional<DWORD> ticks) {
+  fixedTicks = ticks.value_or(0);
+  ticksFixed = ticks.has_value();
 }
 
 }  // namespace winapi

@@ -1,7 +1,9 @@
-// Test switch of the KERNEL32 part of the Linux layer: lets unit tests and the
-// headless display run code that pauses without waiting for real time to pass.
+// Test switches of the KERNEL32 part of the Linux layer: let unit tests and the
+// headless display run code that pauses without waiting for real time to pass, and
+// choose the time that code reads.
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "windef.h"
@@ -15,5 +17,9 @@ void SetSleepRecording(bool on);
 // The durations passed to Sleep since recording was turned on or last taken, oldest
 // first; empties the record.
 std::vector<DWORD> TakeRecordedSleeps();
+
+// While set, GetTickCount returns this value instead of reading the clock; nullopt
+// goes back to the clock.
+void FixTickCount(std::optional<DWORD> ticks);
 
 }  // namespace winapi

@@ -84,6 +84,17 @@ uint64_t WindowFrameCount(HWND window);
 
 bool IsWindowAlive(HWND window);
 HWND FindWindowOfClass(const char* className);
+// What RegisterClassA kept of a class; nothing for a class not registered.
+struct RegisteredClass {
+  UINT style;
+  HICON icon;
+  HCURSOR cursor;
+  HBRUSH background;
+  UINT menuId;  // the menu resource's integer identifier, 0 for none
+};
+std::optional<RegisteredClass> FindRegisteredClass(const char* className);
+// The style the window was created with.
+DWORD WindowStyle(HWND window);
 // Whether the menu item with this command carries a check or radio mark.
 bool MenuItemChecked(HWND window, UINT id);
 // Where the menu bar's title i and item j of its open popup are (outer window coordinates).

@@ -15,6 +15,9 @@ namespace {
 struct WindowClass {
   std::string name;
   WNDPROC proc = nullptr;
+  UINT style = 0;
+  HICON icon = nullptr;
+  HCURSOR cursor = nullptr;
   HBRUSH background = nullptr;
   uint16_t menuId = 0;  // a menu resource with an integer identifier, 0 for none
 };
@@ -151,6 +154,18 @@ HWND FindWindowOfClass(const char* className) {
   return nullptr;
 }
 
+std::optional<RegisteredClass> FindRegisteredClass(const char* className) {
+  const auto found = T().classes.find(ClassKey(className));
+  if (found == T().classes.end()) return std::nullopt;
+  const WindowClass& cls = found->second;
+  return RegisteredClass{cls.style, cls.icon, cls.cursor, cls.background, cls.menuId};
+}
+
+DWORD WindowStyle(HWND handle) {
+  const Window* window = FindWindowByHandle(handle);
+  return window ? window->style : 0;
+}
+
 }  // namespace winapi
 
 using winapi::T;
@@ -165,6 +180,9 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* wndClass) {
   winapi::WindowClass cls;
   cls.name = wndClass->lpszClassName;
   cls.proc = wndClass->lpfnWndProc;
+  cls.style = wndClass->style;
+  cls.icon = wndClass->hIcon;
+  cls.cursor = wndClass->hCursor;
   cls.background = wndClass->hbrBackground;
   // Only menus with integer identifiers exist in our resources.
   if (wndClass->lpszMenuName && IS_INTRESOURCE(wndClass->lpszMenuName))
