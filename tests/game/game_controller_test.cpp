@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app_testing.h"
+#include "game/status_panel.h"
 #include "players/random_com.h"
 #include "win/resource.h"
 
@@ -29,18 +30,43 @@ const std::vector<CellPos> kComputerPassesReplies = {{4, 5}, {2, 5}, {5, 5}, {3,
 const std::vector<CellPos> kHumanPassesHuman = {{2, 3}, {3, 5}, {2, 1}, {2, 5}, {4, 1}, {4, 7}, {1, 3}};
 const std::vector<CellPos> kHumanPassesReplies = {{3, 2}, {2, 4}, {4, 6}, {3, 1}, {2, 0}, {4, 0}, {5, 1}, {1, 5}};
 
-// The panel's text while a game runs, for the counts of the board.
-std::string RunningText(const Board& board, const char* opponent) {
-  int black = 0, white = 0;
-  for (int x = 0; x < kBoardSize; ++x)
-    for (int y = 0; y < kBoardSize; ++y) {
-      black += board.GetCell(x, y) == Black();
-      white += board.GetCell(x, y) == White();
-    }
-  char text[256];
-  wsprintfA(text, "%sの番です\n%d 手目\n● Human\n    %d 目\n○ %s\n    %d 目", ColorName(board.SideToMove()),
-            board.GetMoveCount() + 1, black, opponent, white);
-  return text;
+// The message boxes' texts and caption, byte for byte in code page 932.
+constexpr char kPassText[] = "\x83\x70\x83\x58";                                              // パス
+constexpr char kBlackWinsText[] = "\x8D\x95\x82\xCC\x8F\x9F\x82\xBF\x82\xC5\x82\xB7\x81\x42";  // 黒の勝ちです。
+constexpr char kWhiteWinsText[] = "\x94\x92\x82\xCC\x8F\x9F\x82\xBF\x82\xC5\x82\xB7\x81\x42";  // 白の勝ちです。
+constexpr char kDrawText[] = "\x88\xF8\x82\xAB\x95\xAA\x82\xAF\x82\xC5\x82\xB7\x81\x42";       // 引き分けです。
+constexpr char kCaption[] = "\x83\x8A\x83\x6F\x81\x5B\x83\x56";                                 // リバーシ
+
+// Two people: White turns Black's last stones with the 10th placement (0 to 14).
+const std::vector<CellPos> kWhiteWinsGame = {{2, 3}, {2, 4}, {2, 5}, {3, 2}, {4, 2},
+                                             {3, 6}, {3, 5}, {5, 2}, {2, 6}, {1, 7}};
+// Two people: after 58 placements neither side can place, with 31 stones each.
+const std::vector<CellPos> kDrawnGame = {
+    {4, 2}, {3, 2}, {5, 4}, {5, 2}, {3, 1}, {2, 5}, {5, 1}, {6, 4}, {5, 5}, {6, 0}, {2, 3}, {4, 1},
+    {5, 3}, {3, 0}, {3, 5}, {4, 5}, {4, 6}, {2, 2}, {6, 5}, {2, 4}, {2, 1}, {7, 5}, {1, 5}, {1, 6},
+    {2, 6}, {3, 7}, {4, 0}, {7, 4}, {0, 7}, {2, 0}, {6, 1}, {1, 7}, {3, 6}, {0, 5}, {7, 6}, {7, 2},
+    {7, 1}, {1, 4}, {1, 2}, {6, 7}, {1, 0}, {1, 3}, {1, 1}, {6, 2}, {4, 7}, {6, 3}, {5, 6}, {6, 6},
+    {7, 7}, {7, 3}, {0, 6}, {2, 7}, {7, 0}, {0, 4}, {5, 0}, {0, 3}, {5, 7}, {0, 2}};
+
+class NamedCom : public ICom {
+ public:
+  explicit NamedCom(const char* name) : name_(name) {}
+  CellPos NextMove() override { return {-1, -1}; }
+  const Color* GetColor() const override { return White(); }
+  void SetColor(const Color*) override {}
+  const char* GetName() const override { return name_; }
+
+ private:
+  const char* name_;
+};
+
+// The panel's text for the model board, composed by a panel of its own: what the
+// window's panel must show when the controller kept it up to date.
+std::string PanelText(const Board& model, const char* opponent, bool over = false, const Color* winner = nullptr) {
+  StatusPanel panel(491, 10, &model);
+  NamedCom player(opponent);
+  panel.Update(model.GetMoveCount(), &player, over, winner);
+  return panel.Text();
 }
 
 class GameControllerTest : public MainWindowTest {
@@ -79,7 +105,7 @@ class GameControllerTest : public MainWindowTest {
   }
   void ExpectShows(const Board& model, const char* opponent) {
     EXPECT_EQ(apptest::CellsDiffering(window_, model), "");
-    EXPECT_EQ(apptest::PanelDiffers(window_, RunningText(model, opponent).c_str()), "");
+    EXPECT_EQ(apptest::PanelDiffers(window_, PanelText(model, opponent).c_str()), "");
   }
   bool RadioOn(UINT id) const { return winapi::MenuItemChecked(window_, id); }
 };
@@ -166,16 +192,16 @@ TEST_F(GameControllerTest, TwoHumansPassOnceThenEndTheGame) {
     Play(model, kPassingGame[i]);
     PassIfStuck(model);
   }
-  ASSERT_EQ(BoxTexts(), std::vector<std::string>{"パス"});
-  EXPECT_EQ(shownAtBox, std::vector<std::string>{"|リバーシ"});
+  ASSERT_EQ(BoxTexts(), std::vector<std::string>{kPassText});
+  EXPECT_EQ(shownAtBox, std::vector<std::string>{std::string("|") + kCaption});
   EXPECT_EQ(model.GetMoveCount(), 12);  // eleven placements and White's pass
   ExpectShows(model, "Human");
 
   Play(model, kPassingGame.back());
   model.Pass();
   model.Pass();
-  ASSERT_EQ(BoxTexts(), (std::vector<std::string>{"パス", "黒の勝ちです。"}));
-  EXPECT_EQ(shownAtBox.back(), "|リバーシ");
+  ASSERT_EQ(BoxTexts(), (std::vector<std::string>{kPassText, kBlackWinsText}));
+  EXPECT_EQ(shownAtBox.back(), std::string("|") + kCaption);
   EXPECT_EQ(apptest::PanelDiffers(window_, "黒の勝ちです\n15 手で終了\n● Human\n    16 目\n○ Human\n    0 目"), "");
   EXPECT_EQ(ComputerPauses(), 0u);
 
@@ -195,6 +221,25 @@ TEST_F(GameControllerTest, TwoHumansPassOnceThenEndTheGame) {
   ExpectShows(opening, "Human");
 }
 
+TEST_F(GameControllerTest, TheResultBoxNamesWhiteOrADraw) {
+  Command(IDM_VS_HUMAN);
+  Board model(0, 0);
+  for (const CellPos& cell : kWhiteWinsGame) Play(model, cell);
+  model.Pass();
+  model.Pass();
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{kWhiteWinsText});
+  EXPECT_EQ(apptest::PanelDiffers(window_, PanelText(model, "Human", true, White()).c_str()), "");
+
+  Command(IDM_NEW_GAME_FIRST);
+  Board drawn(0, 0);
+  for (const CellPos& cell : kDrawnGame) Play(drawn, cell);
+  drawn.Pass();
+  drawn.Pass();
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{kWhiteWinsText, kDrawText}));
+  EXPECT_EQ(apptest::PanelDiffers(window_, PanelText(drawn, "Human", true, nullptr).c_str()), "");
+  for (const auto& box : winapi::RecordedMessageBoxes()) EXPECT_EQ(box.caption, kCaption);
+}
+
 TEST_F(GameControllerTest, TheComputerPassesAfterTheHumansMove) {
   srand(kSeed);
   Board model(0, 0);
@@ -211,7 +256,7 @@ TEST_F(GameControllerTest, TheComputerPassesAfterTheHumansMove) {
 
   Play(model, kComputerPassesHuman.back());
   model.Pass();
-  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"パス"});
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{kPassText});
   EXPECT_EQ(shownAtBox, "");  // the human's last stone was on screen under the box
   EXPECT_EQ(ComputerPauses(), 0u);
   ExpectShows(model, "Random");  // Black again, move 13
@@ -237,7 +282,7 @@ TEST_F(GameControllerTest, TheHumanPassesAndTheComputerMovesAgain) {
       model.Pass();
     }
   }
-  EXPECT_EQ(BoxTexts(), std::vector<std::string>{"パス"});
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{kPassText});
   ASSERT_EQ(shownAtBox.width, 651);
   EXPECT_EQ(apptest::CellsDiffering(shownAtBox, model), "");
   Reply(model, kHumanPassesReplies.back());

@@ -104,9 +104,15 @@ class MainWindowTest : public ::testing::Test {
   // The computer's turns so far: each simple player pauses once per move it makes by chance.
   size_t ComputerPauses() { return winapi::TakeRecordedSleeps().size(); }
 
+  // The texts of the boxes shown so far. Each must be a plain OK box owned by the main
+  // window, which keeps it modal to the game and gives nothing to choose.
   std::vector<std::string> BoxTexts() const {
     std::vector<std::string> texts;
-    for (const auto& box : winapi::RecordedMessageBoxes()) texts.push_back(box.text);
+    for (const auto& box : winapi::RecordedMessageBoxes()) {
+      EXPECT_EQ(box.owner, window_) << box.text;
+      EXPECT_EQ(box.type, static_cast<UINT>(MB_OK)) << box.text;
+      texts.push_back(box.text);
+    }
     return texts;
   }
 
