@@ -2,15 +2,14 @@
 
 #include <SDL_ttf.h>
 #include <fontconfig/fontconfig.h>
-#include <iconv.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
 #include "gdi/raster.h"
+#include "kernel/cp932.h"
 
 namespace winapi {
 namespace {
@@ -83,13 +82,6 @@ class Font {
   bool startedTtf_ = false;
 };
 
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-// Length of the character at text[i]: two bytes after a lead byte, else one.
-size_t CharLength(std::string_view text, size_t i) {
-  return IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
-}
-
 int Utf8Width(const std::string& utf8) {
   if (utf8.empty()) return 0;
   int width = 0, height = 0;
@@ -144,61 +136,18 @@ std::vector<std::string_view> SplitTextLines(std::string_view text) {
       i += text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n' ? 2 : 1;
       begin = i;
     } else {
-      i += CharLength(text, i);
+      i += Cp932CharLength(text, i);
     }
   }
   lines.push_back(text.substr(begin));
   return lines;
 }
 
-std::string Cp932ToUtf8(std::string_view cp932) {
-  static const iconv_t converter = iconv_open("UTF-8", "CP932");
-  if (converter == reinterpret_cast<iconv_t>(-1)) {
-    std::fprintf(stderr, "tarvel: iconv cannot convert from CP932\n");
-    std::abort();
-  }
-  iconv(converter, nullptr, nullptr, nullptr, nullptr);
-  std::string out(cp932.size() * 3 + 4, '\0');
-  char* in = const_cast<char*>(cp932.data());
-  size_t inLeft = cp932.size();
-  char* next = out.data();
-  size_t outLeft = out.size();
-  while (inLeft > 0) {
-    if (iconv(converter, &in, &inLeft, &next, &outLeft) != static_cast<size_t>(-1)) break;
-    if (errno == E2BIG) break;  // cannot happen: three UTF-8 bytes per CP932 byte are enough
-    // An invalid or cut-off sequence: one replacement character for its first byte.
-    const std::string_view replacement = "\xEF\xBF\xBD";
-    if (outLeft < replacement.size()) break;
-    next = std::copy(replacement.begin(), replacement.end(), next);
-    outLeft -= replacement.size();
-    ++in;
-    --inLeft;
-  }
-  out.resize(static_cast<size_t>(next - out.data()));
-  return out;
-}
-
-std::string StripMnemonic(std::string_view cp932, int& underlineByte) {
-  underlineByte = -1;
-  std::string label;
-  for (size_t i = 0; i < cp932.size();) {
-    if (cp932[i] == '&') {
-      ++i;
-      if (i == cp932.size()) break;
-      if (cp932[i] != '&' && underlineByte < 0) underlineByte = static_cast<int>(label.size());
-    }
-    const size_t length = CharLength(cp932, i);
-    label.append(cp932.substr(i, length));
-    i += length;
-  }
-  return label;
-}
-
 TextExtent MeasureText(std::string_view cp932) {
   TextExtent extent;
   extent.lineHeight = kLinePixels;
   for (const std::string_view line : SplitTextLines(cp932)) {
-    extent.width = std::max(extent.width, Utf8Width(Cp932ToUtf8(line)));
+    extent.width = std::max(extent.width, Utf8Width(Utf8FromCp932(line)));
     ++extent.lines;
   }
   return extent;
@@ -209,13 +158,13 @@ void DrawTextOnSurface(Surface& surface, int x, int y, std::string_view cp932, C
   const uint32_t pixel = ToPixel(color);
   int lineTop = y;
   for (const std::string_view text : SplitTextLines(cp932)) {
-    DrawLine(surface, x, lineTop, Cp932ToUtf8(text), pixel, clip);
+    DrawLine(surface, x, lineTop, Utf8FromCp932(text), pixel, clip);
     const auto begin = static_cast<size_t>(text.data() - cp932.data());
     const auto at = static_cast<size_t>(underlineByte);
     if (underlineByte >= 0 && at >= begin && at < begin + text.size()) {
       const size_t offset = at - begin;
-      const int from = x + Utf8Width(Cp932ToUtf8(text.substr(0, offset)));
-      const int to = x + Utf8Width(Cp932ToUtf8(text.substr(0, offset + CharLength(text, offset))));
+      const int from = x + Utf8Width(Utf8FromCp932(text.substr(0, offset)));
+      const int to = x + Utf8Width(Utf8FromCp932(text.substr(0, offset + Cp932CharLength(text, offset))));
       const int underlineY = lineTop + Font::Get().Ascent() + 1;
       if (underlineY >= clip.top && underlineY < clip.bottom)
         Paint{Paint::Kind::Solid, pixel}.Span(surface, underlineY, std::max<int>(from, clip.left),

@@ -29,18 +29,11 @@ TextExtent MeasureText(std::string_view cp932);
 // touching no pixel outside clip (right and bottom excluded) or the surface. Only the glyphs
 // are drawn: whatever lies behind them stays, so fill the background first where needed.
 // underlineByte, when not negative, is the byte offset in cp932 of a character to underline
-// (the mnemonic of a menu label, see StripMnemonic).
+// (the mnemonic of a menu label, see ParseMnemonic).
 void DrawTextOnSurface(Surface& surface, int x, int y, std::string_view cp932, COLORREF color, const RECT& clip,
                        int underlineByte = -1);
 
 // The lines of CP932 text, broken at CR LF, LF or CR; views into text. Empty text is one empty line.
 std::vector<std::string_view> SplitTextLines(std::string_view cp932);
-
-// CP932 to UTF-8; bytes that are not CP932 become U+FFFD.
-std::string Cp932ToUtf8(std::string_view cp932);
-
-// Removes the mnemonic markers of a menu or button label: "&&" becomes "&" and "&x" becomes
-// "x". Returns the label and, in underlineByte, where the marked character starts, or -1.
-std::string StripMnemonic(std::string_view cp932, int& underlineByte);
 
 }  // namespace winapi

@@ -6,6 +6,7 @@
 
 #include "gdi/dc.h"
 #include "gdi/text.h"
+#include "kernel/cp932.h"
 
 using winapi::DeviceContext;
 
@@ -31,8 +32,10 @@ int WINAPI DrawTextA(HDC handle, LPCSTR text, int length, LPRECT rect, UINT form
   if (!dc || !text || !rect) return 0;
   std::string_view source(text, length < 0 ? std::strlen(text) : static_cast<size_t>(length));
 
-  int underline = -1;
-  std::string label = (format & DT_NOPREFIX) ? std::string(source) : winapi::StripMnemonic(source, underline);
+  winapi::MnemonicLabel parsed =
+      (format & DT_NOPREFIX) ? winapi::MnemonicLabel{std::string(source)} : winapi::ParseMnemonic(source);
+  std::string& label = parsed.text;
+  int& underline = parsed.markedByte;
   if (format & DT_SINGLELINE) {
     // One line whatever the text holds: line breaks are dropped, not drawn.
     for (size_t i = 0; i < label.size();) {

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <unordered_set>
 
-#include "user/codepage.h"
+#include "kernel/cp932.h"
 #include "user/resources.h"
 
 namespace winapi {
@@ -99,20 +99,10 @@ Menu* FindMenu(HMENU handle) {
 }
 
 char MnemonicOf(const std::string& text) {
-  for (size_t i = 0; i + 1 < text.size(); ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (IsCp932LeadByte(c)) {
-      ++i;
-    } else if (c == '&') {
-      const auto next = static_cast<unsigned char>(text[i + 1]);
-      if (next == '&') {
-        ++i;
-        continue;
-      }
-      return next < 0x80 ? static_cast<char>(std::toupper(next)) : 0;
-    }
-  }
-  return 0;
+  const MnemonicLabel label = ParseMnemonic(text);
+  if (label.markedByte < 0) return 0;
+  const auto marked = static_cast<unsigned char>(label.text[label.markedByte]);
+  return marked < 0x80 ? static_cast<char>(std::toupper(marked)) : 0;
 }
 
 Menu* FindItemByCommand(Menu* menu, UINT id, size_t& position) {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <map>
 
-#include "user/codepage.h"
+#include "kernel/cp932.h"
 #include "user/window.h"
 
 namespace winapi {

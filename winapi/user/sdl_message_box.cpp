@@ -3,8 +3,8 @@
 // picture when uncovered.
 #include <algorithm>
 
+#include "kernel/cp932.h"
 #include "user/classic_look.h"
-#include "user/codepage.h"
 #include "user/sdl_display.h"
 #include "user/window.h"
 
