@@ -19,11 +19,11 @@ import os
 import subprocess
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import tarvel_screen as ts
 from game_driver import GameWindow
-from tarvel_screen import expect
 from wine import Prefix
-from xharness import Display, Picture, TestFailure, end_with_parent
+from xsession import Display, Picture, TestFailure, end_with_parent, expect
 
 MOVES = 8
 CHECKPOINTS = (0, 4, 8)
@@ -98,7 +98,7 @@ def run_wine(args):
 
 def run_linux(args):
     with Display(args.workdir) as display:
-        env = dict(os.environ, DISPLAY=display.name, SDL_VIDEODRIVER="x11")
+        env = dict(display.env, SDL_VIDEODRIVER="x11")
         process = subprocess.Popen([os.path.abspath(args.linux)], env=env, stdout=subprocess.DEVNULL,
                                    stderr=subprocess.DEVNULL, preexec_fn=end_with_parent)
         game = GameWindow(display, process, args.workdir, "linux")

@@ -9,8 +9,9 @@ window manager (Managed=N), since the test displays have none.
 import os
 import shutil
 import subprocess
+import tempfile
 
-from xharness import TestFailure, end_with_parent
+from xsession import TestFailure, end_with_parent
 
 WINE_DIR = os.environ.get("TARVEL_WINE_DIR", "/usr/lib/wine")
 WINE = os.path.join(WINE_DIR, "wine64")
@@ -76,6 +77,21 @@ class Prefix:
         subprocess.run([WINESERVER, "-k"], env=self.env(), timeout=60,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.wait_server()
+
+    def run_to_end(self, exe, timeout=60):
+        """Runs a Windows console program to its end; returns its exit code and output. The
+        output goes through a file: Wine's helper processes inherit a pipe and keep it open."""
+        with tempfile.TemporaryFile() as output:
+            process = subprocess.Popen([WINE, exe], env=self.env(), cwd=os.path.dirname(exe), stdout=output,
+                                       stderr=subprocess.STDOUT, preexec_fn=end_with_parent)
+            try:
+                code = process.wait(timeout)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+                raise TestFailure(f"{exe} did not end within {timeout} s") from None
+            output.seek(0)
+            return code, output.read().decode("cp932", "replace")
 
     def start(self, exe, debug="-all", log=None):
         """Starts a Windows program; returns its Popen (the exit code passes through)."""

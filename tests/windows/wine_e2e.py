@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
-"""tarvel.exe under Wine, played through its window: start, the board's pixels, a click on a
+"""tarvel.exe under Wine, played through its window: start, the board's pixels, the window's
+style and class as a probe inside the program reads them, a click on a
 legal cell and the computer's answer, menu commands by mouse and by keyboard, the About
 box, and the exit through the menu with exit code 0 (scenario "play"); start and the
 close command of the title bar, exit code 0 (scenario "close"); two people at the mouse,
 a pass and the end of a game with their message boxes (scenario "ending").
 
-Usage: wine_e2e.py --exe build-windows/tarvel.exe --prefix PREFIX --workdir DIR
-                   [--scenario play|close|ending] [--golden opening.png]
+Usage: wine_e2e.py --exe build-windows/tarvel.exe --probe window_probe.exe --prefix PREFIX
+                   --workdir DIR [--scenario play|close|ending] [--golden opening.png]
 """
 
 import argparse
@@ -14,11 +15,11 @@ import os
 import sys
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import tarvel_screen as ts
 from game_driver import GameWindow
-from tarvel_screen import expect
 from wine import Prefix
-from xharness import SCREEN_H, SCREEN_W, Display, TestFailure, read_png
+from xsession import Display, TestFailure, expect, read_png
 
 HATCH_OR_WHITE = (ts.HATCH_RGB, ts.WHITE_RGB)
 
@@ -58,12 +59,22 @@ def check_start_picture(game):
         expect(at(x, y) not in HATCH_OR_WHITE, f"pixel ({x}, {y}) outside the client area is {at(x, y)}")
     # The window is centred on the screen (without a window manager, the X window is the
     # Windows window, frame included).
-    w = game.window
-    expect((w.x, w.y) == ((SCREEN_W - w.width) // 2, (SCREEN_H - w.height) // 2),
-           f"the window {w} is not centred on the {SCREEN_W} x {SCREEN_H} screen")
+    w, screen = game.window, game.display
+    expect((w.x, w.y) == ((screen.width - w.width) // 2, (screen.height - w.height) // 2),
+           f"the window {w} is not centred on the {screen.width} x {screen.height} screen")
     # The panel: white inside its frame, black text somewhere in the text rectangle.
     text = {at(x, y) for x in range(501, 631) for y in range(20, 140)}
     expect(ts.WHITE_RGB in text and len(text) > 1, f"the panel shows no text: colours {sorted(text)[:5]}")
+
+
+def check_window_and_class(prefix, probe):
+    """The main window's style, size and menu, and its class's fields, as Windows reports
+    them to a probe loaded into the running game."""
+    if not probe or not os.path.isfile(probe):
+        raise TestFailure(f"{probe} is missing: it is built with x86_64-w64-mingw32-g++")
+    code, report = prefix.run_to_end(os.path.abspath(probe))
+    print(report.rstrip())
+    expect(code == 0, f"the window probe found faults (exit code {code})")
 
 
 def compare_with_golden(game, path):
@@ -184,6 +195,7 @@ def play(args):
             game.wait_position("the opening position", lambda p: p == opening)
             check_start_picture(game)
             print("start: opening position, outlines, hatch background and panel as expected")
+            check_window_and_class(prefix, args.probe)
             if args.golden:
                 compare_with_golden(game, args.golden)
 
@@ -305,6 +317,7 @@ def main():
     parser.add_argument("--exe", required=True)
     parser.add_argument("--prefix", required=True)
     parser.add_argument("--workdir", required=True)
+    parser.add_argument("--probe", help="window_probe.exe, with class_probe.dll beside it (scenario play)")
     parser.add_argument("--golden", help="a picture of the client area at the opening to compare with")
     parser.add_argument("--scenario", choices=("play", "close", "ending"), default="play",
                         help="play: the whole game scenario; close: start and close from the title bar; "

@@ -10,8 +10,9 @@ import subprocess
 import sys
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from wine import Prefix
-from xharness import TestFailure
+from xsession import TestFailure
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ENSURE_LOCALE = os.path.join(HERE, "..", "..", "tools", "wine", "ensure-locale.sh")

@@ -2,24 +2,32 @@
 stones on the board, and the rules of a placement to check the computer's replies.
 
 Geometry of the client area (651 x 420): the board is drawn at (10, 10) and covers
-10..481 x 10..410 (both ends included: the outlines' right and bottom vertices are drawn); the status panel's frame is the rectangle (491, 10)-(641, 150), so its
-one-pixel outline covers x 491..640 and y 10..149.
+10..481 x 10..410 (both ends included: the outlines' right and bottom vertices are drawn);
+the status panel's frame is the rectangle (491, 10)-(641, 150), so its one-pixel outline
+covers x 491..640 and y 10..149. The Linux layer draws its 20 pixel menu bar inside the
+window, above the client area; Windows draws it in the frame.
 """
 
 import struct
 
-from xharness import TestFailure
-
 CLIENT_W, CLIENT_H = 651, 420
+MENU_BAR = 20
 BOARD_ORIGIN = (10, 10)
+ORIGIN = BOARD_ORIGIN[0]
 BOARD_RECT = (10, 10, 482, 411)  # left, top, right, bottom (exclusive)
 PANEL_FRAME = (491, 10, 641, 150)
 PANEL_TEXT = (501, 20, 631, 140)
 
-BLACK_RGB = (0, 0, 0)
-WHITE_RGB = (255, 255, 255)
-BOARD_RGB = (63, 159, 111)
-HATCH_RGB = (191, 207, 223)
+# Colours as 0xRRGGBB and as (r, g, b).
+BLACK, WHITE, BOARD, HATCH = 0x000000, 0xFFFFFF, 0x3F9F6F, 0xBFCFDF
+MENU_FACE, HIGHLIGHT = 0xD4D0C8, 0x0A246A  # the Linux layer's menus: face and chosen item
+
+
+def rgb(colour):
+    return colour >> 16, (colour >> 8) & 0xFF, colour & 0xFF
+
+
+BLACK_RGB, WHITE_RGB, BOARD_RGB, HATCH_RGB = map(rgb, (BLACK, WHITE, BOARD, HATCH))
 
 # The square root of 3 in single precision and the cell width, as the board computes them.
 _S = struct.unpack("<f", struct.pack("<f", 3.0 ** 0.5))[0]
@@ -147,29 +155,28 @@ def _is_frame(picture, x0, y0, fw, fh):
     return picture.pixel(x0 + 1, y0 + 1) == WHITE_RGB and picture.pixel(x0 + fw - 2, y0 + fh - 2) == WHITE_RGB
 
 
+def cell_states(picture, origin):
+    """{(x, y): "B", "W", "." or "?"}: what each cell's centre shows (a stone, the board's
+    green or something else), with the client area's (0, 0) at origin in the picture."""
+    ox, oy = origin
+    names = {BLACK_RGB: "B", WHITE_RGB: "W", BOARD_RGB: "."}
+    return {(x, y): names.get(picture.pixel(ox + cell_center(x, y)[0], oy + cell_center(x, y)[1]), "?")
+            for x in range(8) for y in range(8)}
+
+
 def read_cells(picture, origin, hidden=None):
     """{(x, y): "B", "W" or "."} as shown at the cell centres, leaving out the cells whose
     centre lies in the screen rectangle hidden (left, top, right, bottom), for example
     under a menu; None while a centre shows something that is neither a stone nor the
     board's green."""
     ox, oy = origin
-    cells = {}
-    for x in range(8):
-        for y in range(8):
-            cx, cy = cell_center(x, y)
-            sx, sy = ox + cx, oy + cy
-            if hidden and hidden[0] <= sx < hidden[2] and hidden[1] <= sy < hidden[3]:
-                continue
-            p = picture.pixel(sx, sy)
-            if p == BLACK_RGB:
-                cells[(x, y)] = "B"
-            elif p == WHITE_RGB:
-                cells[(x, y)] = "W"
-            elif p == BOARD_RGB:
-                cells[(x, y)] = "."
-            else:
-                return None
-    return cells
+
+    def shown(cell):
+        sx, sy = ox + cell_center(*cell)[0], oy + cell_center(*cell)[1]
+        return not (hidden and hidden[0] <= sx < hidden[2] and hidden[1] <= sy < hidden[3])
+
+    cells = {cell: state for cell, state in cell_states(picture, origin).items() if shown(cell)}
+    return None if "?" in cells.values() else cells
 
 
 def read_position(picture, origin):
@@ -182,13 +189,3 @@ def read_position(picture, origin):
 
 def cells_of(position):
     return {(x, y): position.cells.get((x, y), ".") for x in range(8) for y in range(8)}
-
-
-def describe_pixels(picture, origin, points):
-    ox, oy = origin
-    return ", ".join(f"{p}={picture.pixel(ox + p[0], oy + p[1])}" for p in points)
-
-
-def expect(condition, message):
-    if not condition:
-        raise TestFailure(message)
