@@ -462,7 +462,7 @@ class Display:
             a = self._attributes(wid)
             image = a and self._x.XGetImage(self.dpy, wid, 0, 0, a.width, a.height, ~0, _Z_PIXMAP)
         if not image:
-            raise TestFailure(f"cannot read the pixels of window 0x{wid:x}")
+            raise TestFailure(f"cannot read the pixels of {'the screen' if wid is None else hex(wid)}")
         try:
             return _picture_of(image)
         finally:

@@ -190,12 +190,12 @@ def play(args):
                 pass_and_end(game, display)
                 return
 
+            check_window_and_class(prefix, args.probe)
             # Start: the opening position, the hatch, the hex outline and the panel.
             opening = ts.opening()
             game.wait_position("the opening position", lambda p: p == opening)
             check_start_picture(game)
             print("start: opening position, outlines, hatch background and panel as expected")
-            check_window_and_class(prefix, args.probe)
             if args.golden:
                 compare_with_golden(game, args.golden)
 
