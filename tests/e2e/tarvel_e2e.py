@@ -8,7 +8,8 @@ import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from tarvel_screen import BLACK, BOARD, HIGHLIGHT, MENU_FACE, cell_states
-from xsession import CLIENT_H, CLIENT_W, MENU_BAR, Tarvel, XSession, cell_centre, expect, read_png, wait_for
+from xsession import CLIENT_H, CLIENT_W, MENU_BAR, Tarvel, XSession, cell_centre, read_png, wait_for
+from xsession import expect as check
 
 # Two people: White cannot move after Black's 11th move and passes; Black's 12th move
 # takes White's last stones and the game ends, 16 to 0.
@@ -53,14 +54,14 @@ def scenario_start_and_play(app, shots):
     """The first picture is the opening exactly; a legal click is answered by the computer."""
     golden = read_png(GOLDEN)
     shot = app.shot()
-    expect((shot.width, shot.height) == (CLIENT_W, CLIENT_H + MENU_BAR), "window size %dx%d" % (shot.width, shot.height))
+    check((shot.width, shot.height) == (CLIENT_W, CLIENT_H + MENU_BAR), "window size %dx%d" % (shot.width, shot.height))
     client = shot.crop(0, MENU_BAR, CLIENT_W, CLIENT_H)
     differing = sum(1 for y in range(CLIENT_H) for x in range(CLIENT_W) if client.at(x, y) != golden.at(x, y))
-    expect(differing == 0, "%d pixels of the client area differ from the opening picture" % differing)
-    expect(shot.at(CLIENT_W - 5, 5) == MENU_FACE, "no grey menu bar")
+    check(differing == 0, "%d pixels of the client area differ from the opening picture" % differing)
+    check(shot.at(CLIENT_W - 5, 5) == MENU_FACE, "no grey menu bar")
     # Centred on the 1280 x 1024 screen: the window manager puts its frame where the window was asked to be.
     fx, fy, _, _ = app.frame()
-    expect(abs(fx - (1280 - CLIENT_W) // 2) <= 2 and abs(fy - (1024 - CLIENT_H - MENU_BAR) // 2) <= 2,
+    check(abs(fx - (1280 - CLIENT_W) // 2) <= 2 and abs(fy - (1024 - CLIENT_H - MENU_BAR) // 2) <= 2,
           "window at %d, %d" % (fx, fy))
     if shots:
         app.save(os.path.join(shots, "start.png"))
@@ -70,14 +71,14 @@ def scenario_start_and_play(app, shots):
         cells = stones(app.shot())
         return cells if count(cells, "B") + count(cells, "W") == 6 else None
     cells = wait_for("the computer's answer", answered)
-    expect(cells[2, 3] == "B", "the human's stone is not on (2, 3)")
+    check(cells[2, 3] == "B", "the human's stone is not on (2, 3)")
     app.click(CLIENT_W - 2, CLIENT_H + MENU_BAR - 2)  # an off-board click does nothing
     app.click(*GAME_TITLE)
     app.key("Escape")
     app.key("Escape")
-    expect(stones(app.shot()) == cells, "the board changed without a move")
+    check(stones(app.shot()) == cells, "the board changed without a move")
     app.click(*item_centre(GAME_ITEMS, "exit"))  # the popup is closed: this is a board click
-    expect(stones(app.shot()) == cells, "a click below the closed menu placed a stone")
+    check(stones(app.shot()) == cells, "a click below the closed menu placed a stone")
 
 
 def scenario_menu_radio(app, shots):
@@ -88,7 +89,7 @@ def scenario_menu_radio(app, shots):
 
     app.click(*GAME_TITLE)
     menu = wait_for("the popup", lambda: (lambda s: s if bullet(s, "com1") else None)(app.shot()))
-    expect(bullet(menu, "com3") == 0, "vs Com 3 marked before it was chosen")
+    check(bullet(menu, "com3") == 0, "vs Com 3 marked before it was chosen")
     app.move(*item_centre(GAME_ITEMS, "com3"))
     hover = wait_for("the highlight", lambda: (lambda s: s if s.at(150, item_centre(GAME_ITEMS, "com3")[1] - 8) == HIGHLIGHT
                                                else None)(app.shot()))
@@ -98,7 +99,7 @@ def scenario_menu_radio(app, shots):
     wait_for("the popup to close", lambda: app.shot().at(*item_centre(GAME_ITEMS, "com3", 150)) != HIGHLIGHT)
     app.click(*GAME_TITLE)
     menu = wait_for("the popup", lambda: (lambda s: s if bullet(s, "com3") else None)(app.shot()))
-    expect(bullet(menu, "com1") == 0, "the bullet stayed on vs Com 1")
+    check(bullet(menu, "com1") == 0, "the bullet stayed on vs Com 1")
     app.key("Escape")
     app.key("Escape")
     # Alpha answers a move.
@@ -114,7 +115,7 @@ def play_to_the_end(app, pass_by_mouse, shots):
         wait_for("the stone on (%d, %d)" % (x, y), lambda: stones(app.shot())[x, y] != "." or
                  [w for w in app.windows_of_pid() if w != app.main])
     box = app.box()
-    expect(app.title(box) == "リバーシ", "pass box titled %r" % app.title(box))
+    check(app.title(box) == "リバーシ", "pass box titled %r" % app.title(box))
     if shots:
         app.session.grab().write_png(os.path.join(shots, "pass.png"))
     # Cells under the box show the box on a screenshot: compare the others.
@@ -132,11 +133,11 @@ def play_to_the_end(app, pass_by_mouse, shots):
     else:
         app.key("space", window=box)
     app.box_gone(box)
-    expect(outside_box() == before, "a click reached the board under the box")
+    check(outside_box() == before, "a click reached the board under the box")
 
     app.click(*cell_centre(*PASSING_GAME[11]))
     box = app.box()
-    expect(app.title(box) == "リバーシ", "result box titled %r" % app.title(box))
+    check(app.title(box) == "リバーシ", "result box titled %r" % app.title(box))
     if shots:
         app.session.grab().write_png(os.path.join(shots, "result.png"))
     if pass_by_mouse:
@@ -166,10 +167,10 @@ def scenario_about(app, shots):
     wait_for("the help popup", lambda: app.shot().at(100, MENU_BAR + 12) != BOARD)
     app.click(100, MENU_BAR + 12)
     box = app.box()
-    expect(app.title(box) == "About..", "about box titled %r" % app.title(box))
+    check(app.title(box) == "About..", "about box titled %r" % app.title(box))
     bx, by, bw, bh = app.geometry(box)
     mx, my, mw, mh = app.geometry(app.main)
-    expect(abs((bx + bw // 2) - (mx + mw // 2)) <= 2, "the box is not centred over the window")
+    check(abs((bx + bw // 2) - (mx + mw // 2)) <= 2, "the box is not centred over the window")
     if shots:
         app.session.grab().write_png(os.path.join(shots, "about.png"))
     app.key("Escape", window=box)
@@ -181,22 +182,22 @@ def scenario_about(app, shots):
     app.key("Return")
     app.key("a")
     box = app.box()
-    expect(app.title(box) == "About..", "about box titled %r" % app.title(box))
+    check(app.title(box) == "About..", "about box titled %r" % app.title(box))
     app.click_close_button(box)
     app.box_gone(box)
-    expect(app.process.poll() is None, "closing the box ended the program")
+    check(app.process.poll() is None, "closing the box ended the program")
 
 
 def scenario_exit_menu(app, shots):
     choose(app, GAME_TITLE, GAME_ITEMS, "exit")
     code = app.exit_code()
-    expect(code == 0, "exit code %d, stderr: %s" % (code, app.process.stderr.read().decode(errors="replace")))
+    check(code == 0, "exit code %d, stderr: %s" % (code, app.process.stderr.read().decode(errors="replace")))
 
 
 def scenario_exit_close(app, shots):
     app.click_close_button()
     code = app.exit_code()
-    expect(code == 0, "exit code %d, stderr: %s" % (code, app.process.stderr.read().decode(errors="replace")))
+    check(code == 0, "exit code %d, stderr: %s" % (code, app.process.stderr.read().decode(errors="replace")))
 
 
 def no_display(binary):
@@ -204,8 +205,8 @@ def no_display(binary):
     env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER")}
     result = subprocess.run([binary], env=env, capture_output=True, text=True, timeout=30)
     lines = result.stderr.strip().splitlines()
-    expect(result.returncode != 0, "exit code 0 without a display")
-    expect(len(lines) == 1 and "xvfb-run" in lines[0], "stderr: %r" % result.stderr)
+    check(result.returncode != 0, "exit code 0 without a display")
+    check(len(lines) == 1 and "xvfb-run" in lines[0], "stderr: %r" % result.stderr)
 
 
 if __name__ == "__main__":

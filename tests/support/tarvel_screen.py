@@ -159,8 +159,8 @@ def cell_states(picture, origin):
     """{(x, y): "B", "W", "." or "?"}: what each cell's centre shows (a stone, the board's
     green or something else), with the client area's (0, 0) at origin in the picture."""
     ox, oy = origin
-    names = {BLACK_RGB: "B", WHITE_RGB: "W", BOARD_RGB: "."}
-    return {(x, y): names.get(picture.pixel(ox + cell_center(x, y)[0], oy + cell_center(x, y)[1]), "?")
+    names = {BLACK: "B", WHITE: "W", BOARD: "."}
+    return {(x, y): names.get(picture.at(ox + cell_center(x, y)[0], oy + cell_center(x, y)[1]), "?")
             for x in range(8) for y in range(8)}
 
 

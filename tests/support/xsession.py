@@ -212,6 +212,8 @@ class _XImage(ctypes.Structure):
 
 
 _ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
+_IO_ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p)
+_IO_ERROR_EXIT_HANDLER = ctypes.CFUNCTYPE(None, ctypes.c_void_p, ctypes.c_void_p)
 _IS_VIEWABLE, _CLIENT_MESSAGE, _Z_PIXMAP = 2, 33, 2
 
 
@@ -244,6 +246,8 @@ def _load_xlib():
         "XKeysymToKeycode": (ctypes.c_ubyte, [ctypes.c_void_p, ctypes.c_ulong]),
         "XStringToKeysym": (ctypes.c_ulong, [ctypes.c_char_p]),
         "XSetErrorHandler": (ctypes.c_void_p, [_ERROR_HANDLER]),
+        "XSetIOErrorHandler": (ctypes.c_void_p, [_IO_ERROR_HANDLER]),
+        "XSetIOErrorExitHandler": (None, [ctypes.c_void_p, _IO_ERROR_EXIT_HANDLER, ctypes.c_void_p]),
         "XSendEvent": (ctypes.c_int, [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
                                       ctypes.c_void_p]),
         "XSetInputFocus": (ctypes.c_int, [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_ulong]),
@@ -334,6 +338,11 @@ class Display:
         self._error_handler = _ERROR_HANDLER(lambda dpy, event: 0)
         self._x.XSetErrorHandler(self._error_handler)
         self.dpy = wait_for(f"a connection to {self.name}", lambda: self._x.XOpenDisplay(self.name.encode()), 10)
+        # A test may kill the server on purpose: Xlib then must not end the test process.
+        self._io_error_handler = _IO_ERROR_HANDLER(lambda dpy: 0)
+        self._io_error_exit_handler = _IO_ERROR_EXIT_HANDLER(lambda dpy, data: None)
+        self._x.XSetIOErrorHandler(self._io_error_handler)
+        self._x.XSetIOErrorExitHandler(self.dpy, self._io_error_exit_handler, None)
         self.root = self._x.XDefaultRootWindow(self.dpy)
         if window_manager:
             self.wm = subprocess.Popen(["openbox", "--sm-disable"], env=self.env, stdout=subprocess.DEVNULL,
@@ -343,9 +352,9 @@ class Display:
         self.park()
 
     def close(self):
-        if self.dpy:
+        if self.dpy and self.server.poll() is None:
             self._x.XCloseDisplay(self.dpy)
-            self.dpy = None
+        self.dpy = None
         for process in (self.wm, self.server):
             if process and process.poll() is None:
                 process.terminate()
@@ -546,10 +555,12 @@ class Display:
 
 
 class XSession(Display):
-    """A 1280 x 1024 display with openbox: real title bars, frames and close buttons."""
+    """A display with openbox: real title bars, frames and close buttons. screen is
+    "WIDTHxHEIGHT"."""
 
-    def __init__(self, workdir=None):
-        super().__init__(workdir, 1280, 1024, window_manager=True)
+    def __init__(self, screen="1280x1024", workdir=None):
+        width, height = (int(n) for n in screen.split("x"))
+        super().__init__(workdir, width, height, window_manager=True)
 
 
 # ---------------------------------------------------------------------------------------
