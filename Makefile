@@ -1,37 +1,65 @@
-# Set-up, build and tests in one place. Packages are installed on first use.
+# Set-up, build, install, package and tests in one place. Packages are installed on first
+# use, only those the target needs (tools/install-deps.sh).
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
 WINDOWS_DIR ?= build-windows
 JOBS ?= $(shell nproc)
+PREFIX ?= /usr/local
+DESTDIR ?=
+VERSION := $(shell sed -n 's/^project(Tarvel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+DEB := $(BUILD_DIR)/tarvel_$(VERSION)_amd64.deb
 
-.PHONY: all build test run deps clean sanitize-build test-sanitize test-fuzz windows
+.PHONY: all build game test run install package clean sanitize-build test-sanitize test-fuzz windows
 
 all: build
 
-deps:
-	@tools/install-deps.sh linux
+# The game alone, without the tests: a new build directory is configured without them,
+# so that neither GoogleTest nor the test tools need to be installed; one that `make test`
+# configured keeps its tests.
+game:
+	@tools/install-deps.sh run
+	@test -f $(BUILD_DIR)/CMakeCache.txt || \
+	  cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target tarvel tarvel_dist
 
-build: deps
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVEL_WINDOWS_DIR=$(abspath $(WINDOWS_DIR))
+# Everything, tests included.
+build:
+	@tools/install-deps.sh test
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON \
+	  -DTARVEL_WINDOWS_DIR=$(abspath $(WINDOWS_DIR))
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 # Builds and starts the game; without a display it says how to run it under xvfb-run.
-run: build
+run: game
 	$(BUILD_DIR)/tarvel
 
+# The program, its desktop entry, icons, metainfo and manual page under PREFIX
+# (the program in PREFIX/games), staged under DESTDIR when that is set.
+install: game
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
+
+# The Debian package: exactly one $(BUILD_DIR)/tarvel_<version>_amd64.deb.
+package: game
+	@tools/install-deps.sh package
+	rm -f $(BUILD_DIR)/tarvel_*.deb
+	cd $(BUILD_DIR) && cpack -G DEB
+	@test -f $(DEB) || { echo "cpack did not write $(DEB)" >&2; exit 1; }
+
 # The whole suite again under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer.
-sanitize-build: deps
+sanitize-build:
+	@tools/install-deps.sh test
 	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVEL_SANITIZE=ON
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 
 test-sanitize: sanitize-build
-	ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS) -LE 'windows|e2e'
+	ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS) -LE 'windows|e2e|package'
 
 # A bounded run of the game's fuzzer (clang's libFuzzer), replaying the checked-in corpus first.
-test-fuzz: deps
+test-fuzz:
+	@tools/install-deps.sh test
 	tools/fuzz.sh 60 -max_len=256
 
-test: build windows
+test: build windows package
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 	$(MAKE) test-sanitize
 	$(MAKE) test-fuzz

@@ -1,33 +1,42 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, only those missing.
-# Usage: tools/install-deps.sh [linux|windows|all]   (default: all)
+# Installs the Debian packages one purpose needs, only those missing.
+# Usage: tools/install-deps.sh run|windows|package|test
+#   run      build the game and play it
+#   windows  cross-compile tarvel.exe
+#   package  build the game and its Debian package
+#   test     all of the above and everything the tests use
 set -euo pipefail
 
-linux_packages=(
-  cmake g++ make pkg-config
-  libgtest-dev
-  libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libpng-dev
+# Each package is named once, in the list of the first purpose that needs it.
+tools=(cmake make)
+game=(
+  g++ pkg-config
+  libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libx11-dev
+  binutils-mingw-w64-x86-64   # windres compiles the resource script for the Linux build too
   fonts-ipafont-gothic
+)
+windows=(g++-mingw-w64-x86-64-posix)
+package=(dpkg-dev file)
+tests=(
+  libgtest-dev libpng-dev python3
   xvfb xauth xdotool x11-utils imagemagick openbox
   clang-14 libclang-rt-14-dev
-  binutils-mingw-w64-x86-64 python3
-)
-windows_packages=(
-  g++-mingw-w64-x86-64-posix
   wine64 locales
+  desktop-file-utils appstream lintian
 )
 
-case "${1:-all}" in
-  linux) wanted=("${linux_packages[@]}") ;;
-  windows) wanted=("${windows_packages[@]}") ;;
-  all) wanted=("${linux_packages[@]}" "${windows_packages[@]}") ;;
-  *) echo "usage: $0 [linux|windows|all]" >&2; exit 2 ;;
+case "${1:-}" in
+  run) wanted=("${tools[@]}" "${game[@]}") ;;
+  windows) wanted=("${tools[@]}" "${windows[@]}") ;;
+  package) wanted=("${tools[@]}" "${game[@]}" "${package[@]}") ;;
+  test) wanted=("${tools[@]}" "${game[@]}" "${windows[@]}" "${package[@]}" "${tests[@]}") ;;
+  *) echo "usage: $0 run|windows|package|test" >&2; exit 2 ;;
 esac
 
 missing=()
-for package in "${wanted[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$package")
+for name in "${wanted[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$name" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$name")
   fi
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
