@@ -6,8 +6,6 @@ WINDOWS_DIR ?= build-windows
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 DESTDIR ?=
-VERSION := $(shell sed -n 's/^project(Tarvel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-DEB := $(BUILD_DIR)/tarvel_$(VERSION)_amd64.deb
 
 .PHONY: all build game test run install package clean sanitize-build test-sanitize test-fuzz windows
 
@@ -41,9 +39,7 @@ install: game
 # The Debian package: exactly one $(BUILD_DIR)/tarvel_<version>_amd64.deb.
 package: game
 	@tools/install-deps.sh package
-	rm -f $(BUILD_DIR)/tarvel_*.deb
-	cd $(BUILD_DIR) && cpack -G DEB
-	@test -f $(DEB) || { echo "cpack did not write $(DEB)" >&2; exit 1; }
+	cmake --build $(BUILD_DIR) --target tarvel_deb
 
 # The whole suite again under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer.
 sanitize-build:
@@ -59,7 +55,7 @@ test-fuzz:
 	@tools/install-deps.sh test
 	tools/fuzz.sh 60 -max_len=256
 
-test: build windows package
+test: build windows
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 	$(MAKE) test-sanitize
 	$(MAKE) test-fuzz

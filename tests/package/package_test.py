@@ -1,0 +1,176 @@
+"""The Debian package as a user receives it: its control fields and files, its metadata
+checked by Debian's own validators, apt's view of it, and the program started from the
+package's files alone.
+
+Usage: package_test.py DEB VERSION metadata|contents|apt
+       package_test.py DEB VERSION start GOLDEN_OPENING_PNG
+"""
+import configparser
+import os
+import re
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+
+APP_ID = "io.github.harukakitami.tarvel"
+ICON_SIZES = (16, 32, 48, 64, 128, 256)
+
+
+def check(condition, message):
+    if not condition:
+        raise AssertionError(message)
+
+
+def output(*args, **kwargs):
+    """stdout and stderr of a command together, and its exit code."""
+    done = subprocess.run(args, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, **kwargs)
+    return done.stdout, done.returncode
+
+
+def extract(deb):
+    root = tempfile.mkdtemp(prefix="tarvel-package-")
+    subprocess.run(["dpkg-deb", "-x", deb, root], check=True)
+    return root
+
+
+def desktop_entry(root):
+    parser = configparser.RawConfigParser(strict=True)
+    parser.optionxform = str  # keys are case-sensitive
+    with open(os.path.join(root, "usr/share/applications", APP_ID + ".desktop"), encoding="utf-8") as f:
+        parser.read_file(f)
+    return parser["Desktop Entry"]
+
+
+def png_size(path):
+    with open(path, "rb") as f:
+        head = f.read(24)
+    check(head[:8] == b"\x89PNG\r\n\x1a\n" and head[12:16] == b"IHDR", path + " is no PNG")
+    return struct.unpack(">II", head[16:24])
+
+
+def check_metadata(deb, version):
+    """The launcher, the metainfo and the package pass Debian's validators without a remark."""
+    root = extract(deb)
+    try:
+        desktop = os.path.join(root, "usr/share/applications", APP_ID + ".desktop")
+        text, code = output("desktop-file-validate", desktop)
+        check(code == 0 and text == "", "desktop-file-validate: " + text)
+
+        metainfo = os.path.join(root, "usr/share/metainfo", APP_ID + ".metainfo.xml")
+        text, code = output("appstreamcli", "validate", "--no-net", "--pedantic", "--no-color", metainfo)
+        remarks = [line for line in text.splitlines() if re.match(r"^[EWIP]: ", line)]
+        check(code == 0 and not remarks, "appstreamcli validate:\n" + text)
+    finally:
+        shutil.rmtree(root)
+
+    text, code = output("lintian", "--pedantic", deb)
+    tags = [line for line in text.splitlines() if re.match(r"^[EW]: ", line)]
+    check(not tags and code == 0, "lintian:\n" + text)
+
+
+def check_contents(deb, version):
+    """Where every file lands, the control fields, and one version everywhere."""
+    fields = {}
+    for name in ("Package", "Version", "Section", "Depends", "Description"):
+        fields[name] = subprocess.run(["dpkg-deb", "-f", deb, name], check=True, capture_output=True,
+                                      text=True).stdout.strip()
+    check(fields["Package"] == "tarvel", "package name " + fields["Package"])
+    check(fields["Version"] == version, "package version %s, the project's %s" % (fields["Version"], version))
+    check(fields["Section"] == "games", "section " + fields["Section"])
+    depends = [d.strip() for d in fields["Depends"].split(",")]
+    for library in ("libsdl2-2.0-0", "libsdl2-ttf-2.0-0"):
+        check(any(d.startswith(library + " ") or d == library for d in depends),
+              "Depends lacks %s: %s" % (library, fields["Depends"]))
+    check("fonts-ipafont-gothic | fonts-japanese-gothic" in depends, "Depends lacks the font: " + fields["Depends"])
+    check(len(fields["Description"].splitlines()) >= 4, "no extended description")
+
+    listing = subprocess.run(["dpkg-deb", "-c", deb], check=True, capture_output=True, text=True).stdout
+    files = {line.split()[-1].lstrip(".") for line in listing.splitlines() if not line.startswith("d")}
+    expected = {
+        "/usr/games/tarvel",
+        "/usr/share/applications/%s.desktop" % APP_ID,
+        "/usr/share/metainfo/%s.metainfo.xml" % APP_ID,
+        "/usr/share/man/man6/tarvel.6.gz",
+        "/usr/share/doc/tarvel/copyright",
+        "/usr/share/doc/tarvel/changelog.gz",
+        "/usr/share/icons/hicolor/scalable/apps/%s.svg" % APP_ID,
+    } | {"/usr/share/icons/hicolor/%dx%d/apps/%s.png" % (s, s, APP_ID) for s in ICON_SIZES}
+    check(files == expected, "unexpected files %s, missing %s" % (sorted(files - expected), sorted(expected - files)))
+
+    root = extract(deb)
+    try:
+        entry = desktop_entry(root)
+        check(os.path.isfile(os.path.join(root, "usr/games", entry["Exec"].split()[0])),
+              "Exec=%s is not the packaged program" % entry["Exec"])
+        icons = os.path.join(root, "usr/share/icons/hicolor")
+        check(png_size(os.path.join(icons, "48x48/apps", entry["Icon"] + ".png")) == (48, 48),
+              "the launcher's icon is not 48x48")
+        check(os.path.isfile(os.path.join(icons, "scalable/apps", entry["Icon"] + ".svg")),
+              "the launcher's icon has no scalable form")
+        for size in ICON_SIZES:
+            actual = png_size(os.path.join(icons, "%dx%d/apps/%s.png" % (size, size, APP_ID)))
+            check(actual == (size, size), "the %dx%d icon is %dx%d" % (size, size, *actual))
+
+        sections, _ = output("readelf", "-S", "-W", os.path.join(root, "usr/games/tarvel"))
+        check(".symtab" not in sections and ".debug_" not in sections, "the program is not stripped")
+
+        with open(os.path.join(root, "usr/share/metainfo", APP_ID + ".metainfo.xml"), encoding="utf-8") as f:
+            metainfo = f.read()
+        check('<release version="%s"' % version in metainfo, "metainfo's release is not " + version)
+        man, _ = output("zcat", os.path.join(root, "usr/share/man/man6/tarvel.6.gz"))
+        check(re.search(r'^\.TH TARVEL 6 "[0-9-]+" "Tarvel %s"' % re.escape(version), man, re.M),
+              "the manual page's version is not " + version)
+        changelog, _ = output("zcat", os.path.join(root, "usr/share/doc/tarvel/changelog.gz"))
+        check(changelog.startswith("tarvel (%s) " % version), "the changelog's version is not " + version)
+    finally:
+        shutil.rmtree(root)
+
+
+def check_apt(deb, version):
+    """apt accepts the package and finds every dependency in the system's archive."""
+    text, code = output("apt-get", "install", "-s", "-y", os.path.abspath(deb))
+    check(code == 0 and re.search(r"^Inst tarvel \(%s " % re.escape(version), text, re.M),
+          "apt-get install -s:\n" + text)
+
+
+def check_start(deb, version, golden_path):
+    """The program from the package alone (not the build tree) shows the opening, answers a
+    click, and carries the window class the launcher names, so that docks match them."""
+    sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+    from xsession import CLIENT_H, CLIENT_W, MENU_BAR, Tarvel, XSession, cell_centre, read_png, wait_for
+
+    root = extract(deb)
+    # Started under another file name: SDL would name the window class after the file,
+    # so only a class the program sets itself passes.
+    program = os.path.join(root, "usr/games/renamed-tarvel")
+    shutil.copy2(os.path.join(root, "usr/games/tarvel"), program)
+    session = XSession()
+    app = None
+    try:
+        app = Tarvel(session, program)
+        golden = read_png(golden_path)
+        client = app.shot().crop(0, MENU_BAR, CLIENT_W, CLIENT_H)
+        differing = sum(1 for y in range(CLIENT_H) for x in range(CLIENT_W) if client.at(x, y) != golden.at(x, y))
+        check(differing == 0, "%d pixels of the opening differ" % differing)
+
+        app.click(*cell_centre(2, 3))
+        wait_for("the placed stone", lambda: app.shot().at(*cell_centre(2, 3)) == 0x000000)
+
+        wanted = desktop_entry(root)["StartupWMClass"]
+        wm_class = app.x("xprop", "-id", str(app.main), "WM_CLASS")
+        names = re.findall(r'"([^"]*)"', wm_class)
+        check(wanted in names, "WM_CLASS is %s, the launcher expects %s" % (wm_class.strip(), wanted))
+    finally:
+        if app:
+            app.kill()
+        session.close()
+        shutil.rmtree(root)
+
+
+if __name__ == "__main__":
+    deb, version, what = sys.argv[1:4]
+    checks = {"metadata": check_metadata, "contents": check_contents, "apt": check_apt, "start": check_start}
+    checks[what](deb, version, *sys.argv[4:])
+    print("ok: " + what)
