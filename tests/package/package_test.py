@@ -159,9 +159,9 @@ def check_start(deb, version, golden_path):
         wait_for("the placed stone", lambda: app.shot().at(*cell_centre(2, 3)) == 0x000000)
 
         wanted = desktop_entry(root)["StartupWMClass"]
-        wm_class = app.x("xprop", "-id", str(app.main), "WM_CLASS")
-        names = re.findall(r'"([^"]*)"', wm_class)
-        check(wanted in names, "WM_CLASS is %s, the launcher expects %s" % (wm_class.strip(), wanted))
+        wm_class = session.property(app.main, "WM_CLASS") or b""
+        names = wm_class.decode(errors="replace").rstrip("\0").split("\0")  # instance, then class
+        check(wanted in names, "WM_CLASS is %s, the launcher expects %s" % (names, wanted))
     finally:
         if app:
             app.kill()
