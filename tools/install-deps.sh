@@ -19,7 +19,7 @@ windows=(g++-mingw-w64-x86-64-posix)
 package=(dpkg-dev file)
 tests=(
   libgtest-dev libpng-dev python3
-  xvfb xauth xdotool x11-utils imagemagick openbox
+  xvfb openbox libxtst6   # the X harness drives its display through Xlib and XTest
   clang-14 libclang-rt-14-dev
   wine64 locales
   desktop-file-utils appstream lintian
