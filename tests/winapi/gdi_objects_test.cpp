@@ -96,8 +96,45 @@ TEST(GdiObjects, ABitmapStartsBlack) {
   SelectObject(dc, bitmap);
   const winapi::PixelImage pixels = winapi::CopyDCPixels(dc);
   EXPECT_EQ(pixels, (winapi::PixelImage{3, 2, std::vector<uint32_t>(6, 0)}));
+
+  // Copied from before anything was drawn into it, too.
+  MemoryCanvas white(3, 2);
+  EXPECT_TRUE(BitBlt(white.dc(), 0, 0, 3, 2, dc, 0, 0, SRCCOPY));
+  EXPECT_EQ(white.Pixels(), pixels);
   DeleteDC(dc);
   DeleteObject(bitmap);
+}
+
+TEST(PixelOutput, OffEveryCallIsCheckedAsEverButNoPixelChanges) {
+  MemoryCanvas canvas(8, 6);
+  MemoryCanvas black(8, 6, RGB(0, 0, 0));
+  const winapi::PixelImage white = canvas.Pixels();
+  HDC gone = CreateCompatibleDC(nullptr);
+  DeleteDC(gone);
+  const RECT all{0, 0, 8, 6};
+  RECT text = all;
+  const POINT triangle[3] = {{0, 0}, {7, 0}, {0, 5}};
+  HBRUSH brush = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+
+  winapi::SetPixelOutput(false);
+  EXPECT_EQ(FillRect(canvas.dc(), &all, brush), 1);
+  EXPECT_TRUE(Rectangle(canvas.dc(), 0, 0, 8, 6));
+  EXPECT_TRUE(Ellipse(canvas.dc(), 0, 0, 8, 6));
+  EXPECT_TRUE(Polygon(canvas.dc(), triangle, 3));
+  EXPECT_TRUE(BitBlt(canvas.dc(), 0, 0, 8, 6, black.dc(), 0, 0, SRCCOPY));
+  EXPECT_GT(DrawTextA(canvas.dc(), "ab", -1, &text, DT_LEFT), 0);
+  EXPECT_EQ(FillRect(gone, &all, brush), 0);
+  EXPECT_FALSE(Rectangle(gone, 0, 0, 8, 6));
+  EXPECT_FALSE(Ellipse(gone, 0, 0, 8, 6));
+  EXPECT_FALSE(Polygon(gone, triangle, 3));
+  EXPECT_FALSE(BitBlt(canvas.dc(), 0, 0, 8, 6, gone, 0, 0, SRCCOPY));
+  EXPECT_EQ(DrawTextA(gone, "ab", -1, &text, DT_LEFT), 0);
+  const winapi::PixelImage untouched = canvas.Pixels();
+  winapi::SetPixelOutput(true);
+  EXPECT_EQ(untouched, white);
+
+  EXPECT_TRUE(BitBlt(canvas.dc(), 0, 0, 8, 6, black.dc(), 0, 0, SRCCOPY));
+  EXPECT_EQ(canvas.Pixels(), black.Pixels());
 }
 
 TEST(SurfaceDC, DrawsIntoTheSurfaceAndIsReleasedNotDeleted) {

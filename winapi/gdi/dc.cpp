@@ -176,7 +176,7 @@ BOOL WINAPI BitBlt(HDC destHandle, int x, int y, int width, int height, HDC sour
   winapi::Surface* to = dest->Target();
   winapi::Surface* from = source->Target();
   if (!to || !from) return FALSE;
-  if (width <= 0 || height <= 0) return TRUE;
+  if (width <= 0 || height <= 0 || !winapi::PixelOutput()) return TRUE;
   const POINT destOrigin = dest->ToDevice(x, y);
   const POINT sourceOrigin = source->ToDevice(sourceX, sourceY);
   // Only pixels that exist on both sides are copied; the rest of the destination stays.
@@ -206,7 +206,7 @@ PixelImage CopyDCPixels(HDC handle) {
   const DeviceContext* dc = FindDC(handle);
   const Surface* surface = dc ? dc->Target() : nullptr;
   if (!surface) return {};
-  return {surface->width, surface->height, surface->pixels};
+  return {surface->width, surface->height, {surface->AllPixels().begin(), surface->AllPixels().end()}};
 }
 
 }  // namespace winapi

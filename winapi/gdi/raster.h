@@ -13,6 +13,9 @@
 
 namespace winapi {
 
+// Whether the drawing calls write pixels (see SetPixelOutput in gdi_testing.h).
+bool PixelOutput();
+
 // Surface pixels are 0x00RRGGBB; COLORREF is 0x00BBGGRR.
 constexpr uint32_t ToPixel(COLORREF color) {
   return (static_cast<uint32_t>(GetRValue(color)) << 16) | (static_cast<uint32_t>(GetGValue(color)) << 8) |

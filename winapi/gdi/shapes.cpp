@@ -23,7 +23,7 @@ BOOL WINAPI Rectangle(HDC handle, int left, int top, int right, int bottom) {
   winapi::Surface* surface = dc ? dc->Target() : nullptr;
   if (!surface) return FALSE;
   RECT box = winapi::DeviceRect(*dc, left, top, right, bottom);
-  if (box.left == box.right || box.top == box.bottom) return TRUE;
+  if (box.left == box.right || box.top == box.bottom || !winapi::PixelOutput()) return TRUE;
   // The outline runs through the last column and row inside the box; the fill stays inside
   // it. Without a pen nothing takes the outline's place, so the fill ends one pixel short
   // of the right and bottom edges.
@@ -46,6 +46,7 @@ BOOL WINAPI Polygon(HDC handle, const POINT* points, int count) {
   DeviceContext* dc = winapi::FindDC(handle);
   winapi::Surface* surface = dc ? dc->Target() : nullptr;
   if (!surface || !points || count < 2) return FALSE;
+  if (!winapi::PixelOutput()) return TRUE;
   std::vector<POINT> device(points, points + count);
   for (POINT& point : device) point = dc->ToDevice(point.x, point.y);
   // Interior first, then the outline over it.
@@ -60,7 +61,7 @@ BOOL WINAPI Ellipse(HDC handle, int left, int top, int right, int bottom) {
   winapi::Surface* surface = dc ? dc->Target() : nullptr;
   if (!surface) return FALSE;
   const RECT box = winapi::DeviceRect(*dc, left, top, right, bottom);
-  if (box.left == box.right || box.top == box.bottom) return TRUE;
+  if (box.left == box.right || box.top == box.bottom || !winapi::PixelOutput()) return TRUE;
   // Too thin to round: GDI draws the rectangle instead.
   if (box.right - box.left <= 2 || box.bottom - box.top <= 2) return Rectangle(handle, left, top, right, bottom);
   winapi::FillEllipse(*surface, box, dc->BrushPaint());

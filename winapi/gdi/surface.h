@@ -5,23 +5,59 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <new>
+#include <utility>
 #include <vector>
 
 namespace winapi {
 
-// 32-bit pixels 0x00RRGGBB, rows top to bottom, as a top-down DIB section.
+// Pixel memory from calloc: a block of a window's size comes straight from the kernel
+// already zero. A value-initialised element is therefore left as calloc gave it, which is
+// only right for memory fresh from allocate: Surface sizes its pixels once, from empty.
+template <typename T>
+struct ZeroedAllocator {
+  using value_type = T;
+  ZeroedAllocator() = default;
+  template <typename U>
+  ZeroedAllocator(const ZeroedAllocator<U>&) {}
+  T* allocate(std::size_t n) {
+    if (void* memory = std::calloc(n, sizeof(T))) return static_cast<T*>(memory);
+    throw std::bad_alloc();
+  }
+  void deallocate(T* memory, std::size_t) { std::free(memory); }
+  template <typename U>
+  void construct(U*) noexcept {}
+  template <typename U, typename... Args>
+  void construct(U* at, Args&&... args) {
+    ::new (static_cast<void*>(at)) U(std::forward<Args>(args)...);
+  }
+  friend bool operator==(const ZeroedAllocator&, const ZeroedAllocator&) { return true; }
+};
+
+using PixelVector = std::vector<uint32_t, ZeroedAllocator<uint32_t>>;
+
+// 32-bit pixels 0x00RRGGBB, rows top to bottom, as a top-down DIB section; black at first.
+// The memory is taken when the pixels are first written or read, so a window or bitmap
+// that is never drawn on costs nothing.
 struct Surface {
   int width = 0;
   int height = 0;
-  std::vector<uint32_t> pixels;
+  // Empty until first used: go through Row or AllPixels.
+  mutable PixelVector pixels;
   // Advances on every change of the pixels, so that a window knows when to show them again.
   uint64_t generation = 0;
 
   Surface() = default;
-  Surface(int width, int height, uint32_t fill = 0)
-      : width(width), height(height), pixels(static_cast<std::size_t>(width) * height, fill) {}
-  uint32_t* Row(int y) { return pixels.data() + static_cast<std::size_t>(y) * width; }
-  const uint32_t* Row(int y) const { return pixels.data() + static_cast<std::size_t>(y) * width; }
+  Surface(int width, int height, uint32_t fill = 0) : width(width), height(height) {
+    if (fill != 0) AllPixels().assign(AllPixels().size(), fill);
+  }
+  PixelVector& AllPixels() const {
+    if (pixels.empty()) pixels.resize(static_cast<std::size_t>(width) * height);
+    return pixels;
+  }
+  uint32_t* Row(int y) { return AllPixels().data() + static_cast<std::size_t>(y) * width; }
+  const uint32_t* Row(int y) const { return AllPixels().data() + static_cast<std::size_t>(y) * width; }
 };
 
 // A device context drawing into a surface it does not own (a window's client area);

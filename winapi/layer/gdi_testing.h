@@ -22,6 +22,11 @@ struct PixelImage {
 // empty for anything that is not a live DC.
 PixelImage CopyDCPixels(HDC dc);
 
+// On by default. Off, every drawing call still checks its device context, objects and
+// arguments and answers as before, but no pixel is written: for running the program's
+// logic at speed where nobody looks at the picture.
+void SetPixelOutput(bool on);
+
 // COLORREF as a pixel of PixelImage.
 constexpr uint32_t PixelOf(COLORREF color) {
   return (static_cast<uint32_t>(GetRValue(color)) << 16) | (static_cast<uint32_t>(GetGValue(color)) << 8) |

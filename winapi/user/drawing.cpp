@@ -22,7 +22,7 @@ int WINAPI FillRect(HDC handle, const RECT* rect, HBRUSH brushHandle) {
   RECT area{from.x, from.y, to.x, to.y};
   if (area.left > area.right) area = {area.right + 1, area.top, area.left + 1, area.bottom};
   if (area.top > area.bottom) area = {area.left, area.bottom + 1, area.right, area.top + 1};
-  winapi::MakePaint(*brush, dc->bkColor, dc->bkMode).Rect(*surface, area);
+  if (winapi::PixelOutput()) winapi::MakePaint(*brush, dc->bkColor, dc->bkMode).Rect(*surface, area);
   ++surface->generation;
   return 1;
 }
@@ -56,6 +56,7 @@ int WINAPI DrawTextA(HDC handle, LPCSTR text, int length, LPRECT rect, UINT form
   }
   winapi::Surface* surface = dc->Target();
   if (!surface) return 0;
+  if (!winapi::PixelOutput()) return height;
 
   const POINT topLeft = dc->ToDevice(rect->left, rect->top);
   const POINT bottomRight = dc->ToDevice(rect->right, rect->bottom);

@@ -47,7 +47,7 @@ void IfWindow(HWND handle, F&& f) {
   if (Window* window = FindWindowByHandle(handle)) f(*window);
 }
 
-Pixels ToPixels(const Surface& surface) { return {surface.width, surface.height, surface.pixels}; }
+Pixels ToPixels(const Surface& surface) { return {surface.width, surface.height, {surface.AllPixels().begin(), surface.AllPixels().end()}}; }
 
 }  // namespace
 

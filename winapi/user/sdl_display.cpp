@@ -139,7 +139,7 @@ class SdlDisplay final : public Display {
 void BlitToSdlWindow(SDL_Window* window, const Surface& pixels) {
   SDL_Surface* target = SDL_GetWindowSurface(window);
   if (!target || pixels.width <= 0 || pixels.height <= 0) return;
-  SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(pixels.pixels.data()),
+  SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(pixels.AllPixels().data(),
                                                            pixels.width, pixels.height, 32, pixels.width * 4,
                                                            SDL_PIXELFORMAT_RGB888);
   if (!source) return;
