@@ -18,6 +18,7 @@ cmake --build "$build" -j "$(nproc)" --target game_fuzzer
 mkdir -p "$build/corpus" "$build/crashes"
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tests/fuzz/lsan.supp}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
 export SDL_VIDEODRIVER=dummy
 "$build/tests/fuzz/game_fuzzer" -seed=1 -max_total_time="$seconds" -timeout=20 -rss_limit_mb=4096 \

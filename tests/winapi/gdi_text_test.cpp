@@ -96,7 +96,7 @@ TEST(Cp932Text, SurfaceTextStaysInsideItsClipAndMarksTheSurfaceChanged) {
   const uint64_t generation = surface.generation;
   winapi::DrawTextOnSurface(surface, 2, 2, "黒白黒白", RGB(0, 0, 0), RECT{10, 0, 40, 12});
   EXPECT_GT(surface.generation, generation);
-  const PixelImage image{surface.width, surface.height, surface.pixels};
+  const PixelImage image{surface.width, surface.height, {surface.pixels.begin(), surface.pixels.end()}};
   EXPECT_GT(DarkPixels(image, {10, 0, 40, 12}), 20);
   EXPECT_EQ(DarkPixels(image, {0, 0, 10, 30}), 0);
   EXPECT_EQ(DarkPixels(image, {40, 0, 60, 30}), 0);
