@@ -28,10 +28,10 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
 sys.path.insert(0, HERE)
+from tarvel_screen import BLACK, BOARD, CLIENT_H, CLIENT_W, MENU_BAR, WHITE  # noqa: E402
 from x11_ping import Pinger  # noqa: E402
-from xsession import CLIENT_H, CLIENT_W, MENU_BAR, Tarvel, XSession, cell_centre, wait_for  # noqa: E402
+from xsession import Tarvel, TestFailure, XSession, cell_centre, end_with_parent, wait_for  # noqa: E402
 
-BLACK, WHITE, BOARD = 0x000000, 0xFFFFFF, 0x3F9F6F
 ANSWER_SECONDS = 5.0
 RSS_SLACK_KB = 8 * 1024
 X_ERROR = re.compile(r"X Error|BadWindow|BadDrawable|BadMatch|BadAccess|BadValue|X connection|XIO", re.I)
@@ -50,7 +50,8 @@ class StormedTarvel(Tarvel):
         self.session = session
         self.err_path = os.path.join(session.tmp, "stderr.txt")
         self.err = open(self.err_path, "wb")
-        self.process = subprocess.Popen([binary], env=session.env, stdout=subprocess.DEVNULL, stderr=self.err)
+        self.process = subprocess.Popen([binary], env=session.env, stdout=subprocess.DEVNULL, stderr=self.err,
+                                        preexec_fn=end_with_parent)
 
         def started():
             if self.process.poll() is not None:
@@ -142,25 +143,37 @@ class Storm:
             self.check_answering("settling")
             boxes = self.boxes()
             if boxes:
-                self.x("windowactivate", "--sync", str(boxes[0]))
-                self.x("key", "--clearmodifiers", "Return")
+                self.activate(boxes[0])
+                self.session.key("Return")
                 wait_for("the box to close", lambda: boxes[0] not in self.app.windows_of_pid(), 10)
                 continue
-            self.x("windowactivate", "--sync", str(self.app.main))
-            self.x("key", "--clearmodifiers", "Escape", "Escape")
+            self.activate(self.app.main)
+            self.session.key("Escape")
+            self.session.key("Escape")
             self.check_answering("closing the menus")
             if not self.boxes():
                 return
         raise AssertionError("message boxes keep coming")
 
-    # --- the input -----------------------------------------------------------------------
-    def x(self, *args):
+    def activate(self, window):
         try:
-            self.app.x("xdotool", *args)
-        except subprocess.CalledProcessError:
-            # The target window may have just gone (a box closed by the program); xdotool
-            # then fails, which is not the program's fault. Anything worse shows below.
-            pass
+            self.session.activate(window)
+        except TestFailure:
+            # A box the program closed itself meanwhile, or the main window of a program
+            # that chose its exit: check_alive tells which.
+            self.check_alive("activating a window")
+
+    # --- the input -----------------------------------------------------------------------
+    @property
+    def session(self):
+        return self.app.session
+
+    def screen(self, x, y):
+        return self.session.to_screen(self.app.main, x, y)
+
+    def button(self, number, down):
+        self.session._xtst.XTestFakeButtonEvent(self.session.dpy, number, down, 0)
+        self.session._x.XSync(self.session.dpy, 0)
 
     def point(self):
         """Anywhere in the window, menu bar included, or a cell's centre half of the time."""
@@ -168,50 +181,56 @@ class Storm:
             return cell_centre(self.rng.randrange(8), self.rng.randrange(8))
         return self.rng.randrange(CLIENT_W), self.rng.randrange(MENU_BAR + CLIENT_H)
 
-    def at(self, x, y):
-        return ["mousemove", "--window", str(self.app.main), str(x), str(y)]
+    def click_at(self, x, y, button=1):
+        self.session.click(*self.screen(x, y), button=button, park=False)
 
     def click(self):
-        self.x(*self.at(*self.point()), "click", "1")
+        self.click_at(*self.point())
 
     def double_click(self):
-        self.x(*self.at(*self.point()), "click", "--repeat", "2", "--delay", "40", "1")
+        x, y = self.point()
+        self.click_at(x, y)
+        time.sleep(0.04)
+        self.click_at(x, y)
 
     def right_click(self):
-        self.x(*self.at(*self.point()), "click", "3")
+        self.click_at(*self.point(), button=3)
 
     def drag_across_edge(self):
         left, top, width, height = self.app.geometry(self.app.main)
         outside = [(left - 30, top + height // 2), (left + width + 30, top + height // 2),
                    (left + width // 2, top - 40), (left + width // 2, top + height + 30)]
         ox, oy = self.rng.choice(outside)
-        ox, oy = max(ox, 0), max(oy, 0)
-        if self.rng.random() < 0.5:  # from inside out
-            self.x(*self.at(*self.point()), "mousedown", "1", "mousemove", str(ox), str(oy), "mouseup", "1")
-        else:  # from outside in
-            self.x("mousemove", str(ox), str(oy), "mousedown", "1", *self.at(*self.point()), "mouseup", "1")
+        inside = self.screen(*self.point())
+        ends = [inside, (max(ox, 0), max(oy, 0))]
+        if self.rng.random() < 0.5:
+            ends.reverse()  # from outside in
+        self.session.move(*ends[0])
+        self.button(1, 1)
+        self.session.move((ends[0][0] + ends[1][0]) // 2, (ends[0][1] + ends[1][1]) // 2)
+        self.session.move(*ends[1])
+        self.button(1, 0)
 
     def key(self):
-        self.x("key", "--clearmodifiers", self.rng.choice(KEYS))
+        self.session.key(self.rng.choice(KEYS))
 
     def alt_letter(self):
-        self.x("key", "--clearmodifiers", "alt+" + self.rng.choice("ghxnz"), self.rng.choice(MENU_LETTERS))
+        self.session.key("alt+" + self.rng.choice("ghnz"))
+        self.session.key(self.rng.choice(MENU_LETTERS))
 
     def menu_command(self, letter=None):
         letter = letter or self.rng.choice(MENU_LETTERS)
-        if letter == "a":
-            self.x("key", "--clearmodifiers", "alt+h", "a")
-        else:
-            self.x("key", "--clearmodifiers", "alt+g", letter)
+        self.session.key("alt+h" if letter == "a" else "alt+g")
+        self.session.key(letter)
 
     def menu_by_mouse(self):
-        self.x(*self.at(self.rng.choice([30, 100]), 10), "click", "1")
-        self.x(*self.at(self.rng.randrange(20, 200), self.rng.randrange(MENU_BAR, 260)), "click", "1")
+        self.click_at(self.rng.choice([30, 100]), 10)
+        self.click_at(self.rng.randrange(20, 200), self.rng.randrange(MENU_BAR, 260))
 
     def move_then_menu(self):
         """A move, then a menu command at once: it arrives during the computer's pause or
         while Alpha searches."""
-        self.x(*self.at(*cell_centre(self.rng.randrange(8), self.rng.randrange(8))), "click", "1")
+        self.click_at(*cell_centre(self.rng.randrange(8), self.rng.randrange(8)))
         self.menu_command()
 
     def with_about_box_open(self):
@@ -224,11 +243,11 @@ class Storm:
             self.rng.choice([self.click, self.right_click, self.drag_across_edge, self.key, self.alt_letter])()
         self.check_answering("input with a message box open")
         if box in self.app.windows_of_pid():
-            self.x("windowactivate", "--sync", str(box))
-            self.x("key", "--clearmodifiers", self.rng.choice(["Return", "Escape", "space"]))
+            self.activate(box)
+            self.session.key(self.rng.choice(["Return", "Escape", "space"]))
 
     def with_popup_open(self):
-        self.x("key", "--clearmodifiers", self.rng.choice(["alt+g", "alt+h", "F10"]))
+        self.session.key(self.rng.choice(["alt+g", "alt+h", "F10"]))
         for _ in range(self.rng.randrange(1, 4)):
             self.rng.choice([self.click, self.right_click, self.drag_across_edge, self.key, self.double_click])()
 
@@ -252,7 +271,12 @@ class Storm:
                 phase = now_phase
                 self.choose_opponent(phases[phase])
             action = self.rng.choices(actions, weights)[0]
-            action()
+            try:
+                action()
+            except TestFailure:
+                # The harness lost a window (the program chose its exit): checked below.
+                if self.app.process.poll() is None:
+                    raise
             self.actions += 1
             what = "action %d (%s)" % (self.actions, action.__name__)
             self.check_alive(what)
