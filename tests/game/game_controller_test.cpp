@@ -80,7 +80,7 @@ class GameControllerTest : public MainWindowTest {
   // The computer's reply as the window shows it: its stone on a cell the model has empty.
   // For tests whose random draws are not fixed by a seed.
   void ReplyShown(Board& model) {
-    const winapi::Pixels shown = winapi::WindowPixels(window_);
+    const winapi::Surface shown = winapi::WindowPixels(window_);
     for (int x = 0; x < kBoardSize; ++x)
       for (int y = 0; y < kBoardSize; ++y)
         if (!model.GetCell(x, y) && apptest::ShownCell(shown, x, y) == model.SideToMove()) {
@@ -125,7 +125,7 @@ TEST_F(GameControllerTest, StartsAgainstRandomWithTheHumanFirstAtTheOpening) {
   EXPECT_EQ(client.right, 651);
   EXPECT_EQ(client.bottom, 420);
   // The hatch shows where neither the board nor the panel paints: light blue lines on white.
-  const winapi::Pixels pixels = winapi::WindowPixels(window_);
+  const winapi::Surface pixels = winapi::WindowPixels(window_);
   int lines = 0, gaps = 0;
   for (int y = 412; y < 420; ++y)
     for (int x = 600; x < 608; ++x) {
@@ -156,7 +156,7 @@ TEST_F(GameControllerTest, ALegalClickPlacesAndTheComputerReplies) {
 
 TEST_F(GameControllerTest, ClicksThatPlaceNothingOnlyRepaint) {
   const Board opening(0, 0);
-  const winapi::Pixels before = winapi::WindowPixels(window_);
+  const winapi::Surface before = winapi::WindowPixels(window_);
   const POINT occupied = CellCenter(3, 3);
   const POINT noTurn = CellCenter(5, 3);  // next to Black's own stone: turns nothing
   const std::vector<POINT> clicks = {
@@ -206,7 +206,7 @@ TEST_F(GameControllerTest, TwoHumansPassOnceThenEndTheGame) {
   EXPECT_EQ(ComputerPauses(), 0u);
 
   // Over: clicks and take-back change nothing and repaint nothing.
-  const winapi::Pixels final = winapi::WindowPixels(window_);
+  const winapi::Surface final = winapi::WindowPixels(window_);
   const uint64_t frames = winapi::WindowFrameCount(window_);
   ClickCell(0, 0);
   Command(IDM_UNDO);
@@ -271,7 +271,7 @@ TEST_F(GameControllerTest, TheComputerPassesAfterTheHumansMove) {
 TEST_F(GameControllerTest, TheHumanPassesAndTheComputerMovesAgain) {
   srand(kSeed);
   Board model(0, 0);
-  winapi::Pixels shownAtBox;
+  winapi::Surface shownAtBox;
   winapi::SetMessageBoxObserver([&](const winapi::RecordedMessageBox&) { shownAtBox = winapi::WindowPixels(window_); });
   for (size_t i = 0; i < kHumanPassesHuman.size(); ++i) {
     Play(model, kHumanPassesHuman[i]);
@@ -367,7 +367,7 @@ TEST_F(GameControllerTest, NewGamesWithTheHumanFirstOrSecond) {
   srand(kSeed);
   Command(IDM_NEW_GAME_SECOND);
   EXPECT_EQ(ComputerPauses(), 1u);
-  const winapi::Pixels shown = winapi::WindowPixels(window_);
+  const winapi::Surface shown = winapi::WindowPixels(window_);
   int blackStones = 0;
   for (int x = 0; x < kBoardSize; ++x)
     for (int y = 0; y < kBoardSize; ++y) blackStones += apptest::ShownCell(shown, x, y) == Black();
@@ -419,7 +419,7 @@ TEST_F(GameControllerTest, OpponentCommandsMoveTheRadioMarkAndStartAGame) {
     Command(id);
     ClickCell(2, 3);
     int stones = 0;
-    const winapi::Pixels shown = winapi::WindowPixels(window_);
+    const winapi::Surface shown = winapi::WindowPixels(window_);
     for (int x = 0; x < kBoardSize; ++x)
       for (int y = 0; y < kBoardSize; ++y) stones += apptest::ShownCell(shown, x, y) != nullptr;
     EXPECT_EQ(stones, 6) << id;

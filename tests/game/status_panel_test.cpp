@@ -11,7 +11,7 @@
 namespace {
 
 using winapi::MemoryCanvas;
-using winapi::PixelImage;
+using winapi::Surface;
 
 class NamedCom : public ICom {
  public:
@@ -108,7 +108,7 @@ class StatusPanelDrawing : public ::testing::Test {
   StatusPanelDrawing() : board(10, 10), panel(491, 10, &board), canvas(651, 420, kBackground) {
     panel.Update(0, &random, false, nullptr);
   }
-  int Dark(const PixelImage& image, int left, int top, int right, int bottom) {
+  int Dark(const Surface& image, int left, int top, int right, int bottom) {
     int dark = 0;
     for (int y = top; y < bottom; ++y)
       for (int x = left; x < right; ++x)
@@ -123,7 +123,7 @@ class StatusPanelDrawing : public ::testing::Test {
 
 TEST_F(StatusPanelDrawing, WhiteBoxWithABlackFrameFrom491To641And10To150) {
   panel.Draw(canvas.dc());
-  const PixelImage image = canvas.Pixels();
+  const Surface image = canvas.Pixels();
   const uint32_t background = winapi::PixelOf(kBackground);
   for (int y = 10; y < 150; ++y) {
     EXPECT_EQ(image.At(491, y), 0u) << y;
@@ -143,7 +143,7 @@ TEST_F(StatusPanelDrawing, WhiteBoxWithABlackFrameFrom491To641And10To150) {
 
 TEST_F(StatusPanelDrawing, TextInkStaysInsideTheTextRectangle) {
   panel.Draw(canvas.dc());
-  const PixelImage image = canvas.Pixels();
+  const Surface image = canvas.Pixels();
   // Six lines of text from (501, 20); every line has ink.
   for (int line = 0; line < 6; ++line) EXPECT_GT(Dark(image, 501, 20 + 16 * line, 631, 36 + 16 * line), 15) << line;
   // Inside the frame, no ink outside the text rectangle 501..631 x 20..140.

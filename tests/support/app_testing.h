@@ -32,7 +32,7 @@ inline HINSTANCE Instance() {
 }
 
 // The stone a window shows on cell (x, y): Black(), White() or null.
-inline const Color* ShownCell(const winapi::Pixels& pixels, int x, int y) {
+inline const Color* ShownCell(const winapi::Surface& pixels, int x, int y) {
   const POINT c = CellCenter(x, y);
   const uint32_t pixel = pixels.At(c.x + kOrigin, c.y + kOrigin);
   if (pixel == kBlackPixel) return Black();
@@ -42,7 +42,7 @@ inline const Color* ShownCell(const winapi::Pixels& pixels, int x, int y) {
 }
 
 // Cells that differ between what the window shows and a board, as "(x, y)" items.
-inline std::string CellsDiffering(const winapi::Pixels& pixels, const Board& expected) {
+inline std::string CellsDiffering(const winapi::Surface& pixels, const Board& expected) {
   std::string diff;
   for (int x = 0; x < kBoardSize; ++x)
     for (int y = 0; y < kBoardSize; ++y)
@@ -64,8 +64,8 @@ inline std::string PanelDiffers(HWND window, const char* text) {
   Rectangle(canvas.dc(), kFrame.left, kFrame.top, kFrame.right, kFrame.bottom);
   RECT textRect{501, 20, 631, 140};
   DrawTextA(canvas.dc(), text, -1, &textRect, 0);
-  const winapi::PixelImage expected = canvas.Pixels();
-  const winapi::Pixels shown = winapi::WindowPixels(window);
+  const winapi::Surface expected = canvas.Pixels();
+  const winapi::Surface shown = winapi::WindowPixels(window);
   int differing = 0;
   for (int y = kFrame.top; y < kFrame.bottom; ++y)
     for (int x = kFrame.left; x < kFrame.right; ++x) differing += shown.At(x, y) != expected.At(x, y);

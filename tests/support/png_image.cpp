@@ -7,12 +7,12 @@
 #include <filesystem>
 #include <vector>
 
-bool WritePng(const std::string& path, const winapi::PixelImage& image) {
+bool WritePng(const std::string& path, const winapi::Surface& image) {
   std::vector<png_byte> rgb(static_cast<size_t>(image.width) * image.height * 3);
-  for (size_t i = 0; i < image.pixels.size(); ++i) {
-    rgb[3 * i] = static_cast<png_byte>(image.pixels[i] >> 16);
-    rgb[3 * i + 1] = static_cast<png_byte>(image.pixels[i] >> 8);
-    rgb[3 * i + 2] = static_cast<png_byte>(image.pixels[i]);
+  for (size_t i = 0; i < image.AllPixels().size(); ++i) {
+    rgb[3 * i] = static_cast<png_byte>(image.AllPixels()[i] >> 16);
+    rgb[3 * i + 1] = static_cast<png_byte>(image.AllPixels()[i] >> 8);
+    rgb[3 * i + 2] = static_cast<png_byte>(image.AllPixels()[i]);
   }
   png_image png;
   std::memset(&png, 0, sizeof png);
@@ -25,7 +25,7 @@ bool WritePng(const std::string& path, const winapi::PixelImage& image) {
   return written;
 }
 
-std::optional<winapi::PixelImage> ReadPng(const std::string& path) {
+std::optional<winapi::Surface> ReadPng(const std::string& path) {
   png_image png;
   std::memset(&png, 0, sizeof png);
   png.version = PNG_IMAGE_VERSION;
@@ -36,20 +36,19 @@ std::optional<winapi::PixelImage> ReadPng(const std::string& path) {
     png_image_free(&png);
     return std::nullopt;
   }
-  winapi::PixelImage image{static_cast<int>(png.width), static_cast<int>(png.height), {}};
-  image.pixels.resize(static_cast<size_t>(image.width) * image.height);
-  for (size_t i = 0; i < image.pixels.size(); ++i)
-    image.pixels[i] = (uint32_t{rgb[3 * i]} << 16) | (uint32_t{rgb[3 * i + 1]} << 8) | rgb[3 * i + 2];
+  winapi::Surface image(static_cast<int>(png.width), static_cast<int>(png.height));
+  for (size_t i = 0; i < image.AllPixels().size(); ++i)
+    image.AllPixels()[i] = (uint32_t{rgb[3 * i]} << 16) | (uint32_t{rgb[3 * i + 1]} << 8) | rgb[3 * i + 2];
   return image;
 }
 
-std::string CompareWithGolden(const winapi::PixelImage& image, const std::string& goldenPath) {
+std::string CompareWithGolden(const winapi::Surface& image, const std::string& goldenPath) {
   const char* update = std::getenv("TARVEL_UPDATE_GOLDEN");
   if (update && std::string(update) == "1") {
     return WritePng(goldenPath, image) ? "" : "cannot write " + goldenPath;
   }
   const std::string actualPath = std::filesystem::path(goldenPath).stem().string() + ".actual.png";
-  const std::optional<winapi::PixelImage> golden = ReadPng(goldenPath);
+  const std::optional<winapi::Surface> golden = ReadPng(goldenPath);
   if (!golden) return "cannot read " + goldenPath + " (TARVEL_UPDATE_GOLDEN=1 writes it)";
   if (golden->width != image.width || golden->height != image.height) {
     WritePng(actualPath, image);
@@ -58,8 +57,8 @@ std::string CompareWithGolden(const winapi::PixelImage& image, const std::string
   }
   size_t differing = 0;
   size_t first = 0;
-  for (size_t i = 0; i < image.pixels.size(); ++i) {
-    if (image.pixels[i] != golden->pixels[i] && differing++ == 0) first = i;
+  for (size_t i = 0; i < image.AllPixels().size(); ++i) {
+    if (image.AllPixels()[i] != golden->AllPixels()[i] && differing++ == 0) first = i;
   }
   if (differing == 0) return "";
   WritePng(actualPath, image);

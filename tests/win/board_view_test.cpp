@@ -10,7 +10,7 @@
 namespace {
 
 using winapi::MemoryCanvas;
-using winapi::PixelImage;
+using winapi::Surface;
 using winapi::PixelOf;
 
 TEST(CellCenter, CentresOfEvenAndOddRows) {
@@ -63,17 +63,17 @@ constexpr int kOrigin = 10;
 class BoardDrawing : public ::testing::Test {
  protected:
   BoardDrawing() : board(kOrigin, kOrigin), canvas(500, 430, kUntouched) {}
-  PixelImage Draw() {
+  Surface Draw() {
     board.Draw(canvas.dc());
     return canvas.Pixels();
   }
-  static uint32_t At(const PixelImage& image, int x, int y) { return image.At(x + kOrigin, y + kOrigin); }
+  static uint32_t At(const Surface& image, int x, int y) { return image.At(x + kOrigin, y + kOrigin); }
   Board board;
   MemoryCanvas canvas;
 };
 
 TEST_F(BoardDrawing, OpeningStonesCellsAndUntouchedGaps) {
-  const PixelImage image = Draw();
+  const Surface image = Draw();
   for (int x = 0; x < 8; ++x) {
     for (int y = 0; y < 8; ++y) {
       const POINT c = CellCenter(x, y);
@@ -97,7 +97,7 @@ TEST_F(BoardDrawing, OpeningStonesCellsAndUntouchedGaps) {
 }
 
 TEST_F(BoardDrawing, ListedOutlinesAreBlack) {
-  const PixelImage image = Draw();
+  const Surface image = Draw();
   const POINT outlines[] = {{0, 16},   {0, 48},   {27, 64},  {55, 48},  {55, 16},  {27, 0},
                             {27, 64},  {27, 96},  {55, 112}, {83, 96},  {83, 64},  {55, 48},
                             {415, 352}, {415, 384}, {443, 400}, {471, 384}, {471, 352}, {443, 336}};
@@ -111,7 +111,7 @@ TEST_F(BoardDrawing, ListedOutlinesAreBlack) {
 }
 
 TEST_F(BoardDrawing, OnlyBoardColourOutlineAndStonesAppear) {
-  const PixelImage image = Draw();
+  const Surface image = Draw();
   int board_pixels = 0;
   for (uint32_t pixel : image.pixels) {
     ASSERT_TRUE(pixel == PixelOf(kBoard) || pixel == 0 || pixel == 0xFFFFFF || pixel == PixelOf(kUntouched))
@@ -125,7 +125,7 @@ TEST_F(BoardDrawing, OnlyBoardColourOutlineAndStonesAppear) {
 
 TEST_F(BoardDrawing, TakeBackLeavesOnlyTheBoardColour) {
   ASSERT_TRUE(board.Place(2, 3, Black()));
-  PixelImage image = Draw();
+  Surface image = Draw();
   const POINT placed = CellCenter(2, 3);
   const POINT turned = CellCenter(3, 3);
   EXPECT_EQ(At(image, placed.x, placed.y), 0u);

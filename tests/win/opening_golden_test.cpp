@@ -14,9 +14,8 @@ TEST(OpeningPicture, TheMainWindowMatchesTheGolden) {
   ASSERT_TRUE(RegisterMainClass(apptest::Instance()));
   ASSERT_TRUE(CreateMainWindow(apptest::Instance(), SW_SHOWDEFAULT));
   winapi::PumpMessages();
-  const winapi::Pixels shown = winapi::WindowPixels(winapi::FindWindowOfClass("nTarvel"));
-  const winapi::PixelImage image{shown.width, shown.height, shown.pixels};
-  EXPECT_EQ(CompareWithGolden(image, TARVEL_GOLDEN_DIR "/opening.png"), "");
+  const winapi::Surface shown = winapi::WindowPixels(winapi::FindWindowOfClass("nTarvel"));
+  EXPECT_EQ(CompareWithGolden(shown, TARVEL_GOLDEN_DIR "/opening.png"), "");
   winapi::UseHeadlessDisplay();
 }
 

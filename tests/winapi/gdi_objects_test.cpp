@@ -94,8 +94,8 @@ TEST(GdiObjects, ABitmapStartsBlack) {
   HDC dc = CreateCompatibleDC(nullptr);
   HBITMAP bitmap = CreateCompatibleBitmap(dc, 3, 2);
   SelectObject(dc, bitmap);
-  const winapi::PixelImage pixels = winapi::CopyDCPixels(dc);
-  EXPECT_EQ(pixels, (winapi::PixelImage{3, 2, std::vector<uint32_t>(6, 0)}));
+  const winapi::Surface pixels = winapi::CopyDCPixels(dc);
+  EXPECT_EQ(pixels, winapi::Surface(3, 2, 0));
 
   // Copied from before anything was drawn into it, too.
   MemoryCanvas white(3, 2);
@@ -108,7 +108,7 @@ TEST(GdiObjects, ABitmapStartsBlack) {
 TEST(PixelOutput, OffEveryCallIsCheckedAsEverButNoPixelChanges) {
   MemoryCanvas canvas(8, 6);
   MemoryCanvas black(8, 6, RGB(0, 0, 0));
-  const winapi::PixelImage white = canvas.Pixels();
+  const winapi::Surface white = canvas.Pixels();
   HDC gone = CreateCompatibleDC(nullptr);
   DeleteDC(gone);
   const RECT all{0, 0, 8, 6};
@@ -129,7 +129,7 @@ TEST(PixelOutput, OffEveryCallIsCheckedAsEverButNoPixelChanges) {
   EXPECT_FALSE(Polygon(gone, triangle, 3));
   EXPECT_FALSE(BitBlt(canvas.dc(), 0, 0, 8, 6, gone, 0, 0, SRCCOPY));
   EXPECT_EQ(DrawTextA(gone, "ab", -1, &text, DT_LEFT), 0);
-  const winapi::PixelImage untouched = canvas.Pixels();
+  const winapi::Surface untouched = canvas.Pixels();
   winapi::SetPixelOutput(true);
   EXPECT_EQ(untouched, white);
 
@@ -172,7 +172,7 @@ TEST(Viewport, MovesTheLogicalOriginAndReportsThePreviousOne) {
   EXPECT_TRUE(SetViewportOrgEx(canvas.dc(), 0, 0, &previous));
   EXPECT_EQ(previous.x, 2);
   EXPECT_EQ(previous.y, 3);
-  const winapi::PixelImage pixels = canvas.Pixels();
+  const winapi::Surface pixels = canvas.Pixels();
   EXPECT_EQ(pixels.At(2, 3), 0u);
   EXPECT_EQ(pixels.At(0, 0), 0xFFFFFFu);
 }
@@ -186,7 +186,7 @@ TEST(BitBlt, CopiesTheOverlapOfBothBitmapsAtTheirOrigins) {
   // The viewport of the destination moves the target; the copy is cut at the edges.
   SetViewportOrgEx(dest.dc(), 1, 0, nullptr);
   EXPECT_TRUE(BitBlt(dest.dc(), 2, 3, 10, 10, source.dc(), 0, 0, SRCCOPY));
-  const winapi::PixelImage pixels = dest.Pixels();
+  const winapi::Surface pixels = dest.Pixels();
   for (int y = 0; y < 5; ++y) {
     for (int x = 0; x < 5; ++x) {
       uint32_t expected = PixelOf(RGB(0, 0, 255));

@@ -18,7 +18,7 @@ const COLORREF kRed = RGB(255, 0, 0);
 const COLORREF kBlue = RGB(0, 0, 255);
 
 Picture Draw(const MemoryCanvas& canvas) {
-  const winapi::PixelImage pixels = canvas.Pixels();
+  const winapi::Surface pixels = canvas.Pixels();
   Picture picture;
   for (int y = 0; y < pixels.height; ++y) {
     std::string row;

@@ -12,11 +12,11 @@
 namespace {
 
 using winapi::MemoryCanvas;
-using winapi::PixelImage;
+using winapi::Surface;
 
 
 // Pixels dark in all three channels: the ink of black text.
-int DarkPixels(const PixelImage& image, const RECT& area) {
+int DarkPixels(const Surface& image, const RECT& area) {
   int dark = 0;
   for (int y = area.top; y < area.bottom; ++y) {
     for (int x = area.left; x < area.right; ++x) {
@@ -96,11 +96,10 @@ TEST(Cp932Text, SurfaceTextStaysInsideItsClipAndMarksTheSurfaceChanged) {
   const uint64_t generation = surface.generation;
   winapi::DrawTextOnSurface(surface, 2, 2, "黒白黒白", RGB(0, 0, 0), RECT{10, 0, 40, 12});
   EXPECT_GT(surface.generation, generation);
-  const PixelImage image{surface.width, surface.height, {surface.pixels.begin(), surface.pixels.end()}};
-  EXPECT_GT(DarkPixels(image, {10, 0, 40, 12}), 20);
-  EXPECT_EQ(DarkPixels(image, {0, 0, 10, 30}), 0);
-  EXPECT_EQ(DarkPixels(image, {40, 0, 60, 30}), 0);
-  EXPECT_EQ(DarkPixels(image, {10, 12, 40, 30}), 0);
+  EXPECT_GT(DarkPixels(surface, {10, 0, 40, 12}), 20);
+  EXPECT_EQ(DarkPixels(surface, {0, 0, 10, 30}), 0);
+  EXPECT_EQ(DarkPixels(surface, {40, 0, 60, 30}), 0);
+  EXPECT_EQ(DarkPixels(surface, {10, 12, 40, 30}), 0);
 }
 
 TEST(Cp932Text, UnderlinesTheMarkedCharacter) {
@@ -117,7 +116,7 @@ TEST(DrawText, BreaksAtLineFeedsAndClipsToTheRectangle) {
   MemoryCanvas canvas(120, 60, RGB(255, 0, 0));
   RECT rect{10, 5, 70, 37};  // room for two lines of three
   EXPECT_EQ(DrawTextA(canvas.dc(), "黒白黒白黒\nAB\n白", -1, &rect, 0), 48);
-  const PixelImage image = canvas.Pixels();
+  const Surface image = canvas.Pixels();
   EXPECT_GT(DarkPixels(image, {10, 5, 70, 21}), 30);
   EXPECT_GT(DarkPixels(image, {10, 21, 70, 37}), 5);
   // Nothing outside the rectangle, not even the background of the glyph cells.
@@ -135,7 +134,7 @@ TEST(DrawText, OpaqueModeFillsTheGlyphCellsWithTheBackground) {
   RECT rect{0, 0, 80, 20};
   DrawTextA(canvas.dc(), "AB", 2, &rect, 0);
   const int width = winapi::MeasureText("AB").width;
-  const PixelImage opaque = canvas.Pixels();
+  const Surface opaque = canvas.Pixels();
   EXPECT_EQ(opaque.At(0, 0), 0xFFFFFFu) << "white background behind the first glyph";
   EXPECT_EQ(opaque.At(width - 1, 15), 0xFFFFFFu);
   EXPECT_EQ(opaque.At(width, 0), 0xFF0000u) << "only the text's own cell";
@@ -145,7 +144,7 @@ TEST(DrawText, OpaqueModeFillsTheGlyphCellsWithTheBackground) {
   SetBkMode(transparent.dc(), TRANSPARENT);
   SetTextColor(transparent.dc(), RGB(0, 0, 255));
   DrawTextA(transparent.dc(), "AB", -1, &rect, 0);
-  const PixelImage blue = transparent.Pixels();
+  const Surface blue = transparent.Pixels();
   EXPECT_EQ(blue.At(0, 0), 0xFF0000u);
   bool sawBlue = false;
   for (uint32_t pixel : blue.pixels) sawBlue |= pixel == 0x0000FFu;
@@ -162,7 +161,7 @@ TEST(DrawText, CalcRectMeasuresWithoutDrawingAndAlignmentPlacesTheLine) {
 
   RECT box{0, 0, 100, 40};
   DrawTextA(canvas.dc(), "&Tab", -1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  const PixelImage image = canvas.Pixels();
+  const Surface image = canvas.Pixels();
   const int width = winapi::MeasureText("Tab").width;
   const int left = (100 - width) / 2;
   EXPECT_GT(DarkPixels(image, {left, 12, left + width, 28}), 10);

@@ -133,7 +133,7 @@ TEST_F(MenuBarTest, TheWindowHasTheClientSizeBelowItsMenuBar) {
   GetClientRect(window_, &client);
   EXPECT_EQ(client.right, 651);
   EXPECT_EQ(client.bottom, 420);
-  const winapi::Pixels frame = winapi::WindowFrame(window_);
+  const winapi::Surface frame = winapi::WindowFrame(window_);
   EXPECT_EQ(frame.height, 420 + GetSystemMetrics(SM_CYMENU));
   EXPECT_EQ(frame.At(640, 5), 0xD4D0C8u);  // the grey bar beyond the titles
 }
@@ -241,7 +241,7 @@ TEST_F(MenuBarTest, TheKeyboardWalksTheMenu) {
 TEST_F(MenuBarTest, TheCheckedOpponentShowsABullet) {
   CheckMenuRadioItem(menu_, IDM_VS_HUMAN, IDM_VS_COM3, IDM_VS_COM1, MF_BYCOMMAND);
   ClickAt(Centre(winapi::MenuTitleRect(window_, 0)));
-  const winapi::Pixels frame = winapi::WindowFrame(window_);
+  const winapi::Surface frame = winapi::WindowFrame(window_);
   auto darkInCheckColumn = [&](int item) {
     const RECT r = winapi::MenuPopupItemRect(window_, item);
     int dark = 0;

@@ -56,8 +56,8 @@ Paint MakePaint(const Brush& brush, COLORREF bkColor, int bkMode) {
       paint.kind = Paint::Kind::Hatch;
       break;
   }
-  paint.color = ToPixel(brush.color);
-  paint.background = ToPixel(bkColor);
+  paint.color = PixelOf(brush.color);
+  paint.background = PixelOf(bkColor);
   paint.opaque = bkMode == OPAQUE;
   paint.hatch = brush.hatch;
   return paint;
@@ -71,7 +71,7 @@ Paint DeviceContext::BrushPaint() const {
 bool DeviceContext::PenColor(uint32_t& color) const {
   const Pen* selected = FindObjectAs<Pen>(pen, ObjectKind::Pen);
   if (!selected || selected->null) return false;
-  color = ToPixel(selected->color);
+  color = PixelOf(selected->color);
   return true;
 }
 
@@ -202,11 +202,13 @@ BOOL WINAPI BitBlt(HDC destHandle, int x, int y, int width, int height, HDC sour
 
 namespace winapi {
 
-PixelImage CopyDCPixels(HDC handle) {
+Surface CopyDCPixels(HDC handle) {
   const DeviceContext* dc = FindDC(handle);
   const Surface* surface = dc ? dc->Target() : nullptr;
   if (!surface) return {};
-  return {surface->width, surface->height, {surface->AllPixels().begin(), surface->AllPixels().end()}};
+  Surface copy = *surface;
+  copy.AllPixels();  // full, so that a test may read the pixels directly
+  return copy;
 }
 
 }  // namespace winapi

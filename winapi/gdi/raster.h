@@ -16,12 +16,6 @@ namespace winapi {
 // Whether the drawing calls write pixels (see SetPixelOutput in gdi_testing.h).
 bool PixelOutput();
 
-// Surface pixels are 0x00RRGGBB; COLORREF is 0x00BBGGRR.
-constexpr uint32_t ToPixel(COLORREF color) {
-  return (static_cast<uint32_t>(GetRValue(color)) << 16) | (static_cast<uint32_t>(GetGValue(color)) << 8) |
-         GetBValue(color);
-}
-
 // How a brush fills: a solid colour, or an 8x8 hatch whose gaps take the background
 // colour (or stay untouched in TRANSPARENT mode). The pattern is aligned to the device
 // origin, so neighbouring fills line up whatever their coordinates.

@@ -1,4 +1,5 @@
-// Pixel surfaces that device contexts draw into: bitmaps and windows' client areas.
+// Pixel surfaces: what device contexts draw into (bitmaps, windows' client areas) and what
+// tests get back as pictures of them.
 #pragma once
 
 #include <windows.h>
@@ -58,7 +59,18 @@ struct Surface {
   }
   uint32_t* Row(int y) { return AllPixels().data() + static_cast<std::size_t>(y) * width; }
   const uint32_t* Row(int y) const { return AllPixels().data() + static_cast<std::size_t>(y) * width; }
+  uint32_t At(int x, int y) const { return Row(y)[x]; }
+  // The same picture, however often either was drawn on.
+  friend bool operator==(const Surface& a, const Surface& b) {
+    return a.width == b.width && a.height == b.height && a.AllPixels() == b.AllPixels();
+  }
 };
+
+// COLORREF (0x00BBGGRR) as a surface pixel.
+constexpr uint32_t PixelOf(COLORREF color) {
+  return (static_cast<uint32_t>(GetRValue(color)) << 16) | (static_cast<uint32_t>(GetGValue(color)) << 8) |
+         GetBValue(color);
+}
 
 // A device context drawing into a surface it does not own (a window's client area);
 // what GetDC hands out. Released with ReleaseSurfaceDC, never with DeleteDC.

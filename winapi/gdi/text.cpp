@@ -155,7 +155,7 @@ TextExtent MeasureText(std::string_view cp932) {
 
 void DrawTextOnSurface(Surface& surface, int x, int y, std::string_view cp932, COLORREF color, const RECT& clip,
                        int underlineByte) {
-  const uint32_t pixel = ToPixel(color);
+  const uint32_t pixel = PixelOf(color);
   int lineTop = y;
   for (const std::string_view text : SplitTextLines(cp932)) {
     DrawLine(surface, x, lineTop, Utf8FromCp932(text), pixel, clip);

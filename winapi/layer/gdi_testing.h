@@ -3,35 +3,18 @@
 
 #include <windows.h>
 
-#include <cstdint>
-#include <vector>
+#include "gdi/surface.h"
 
 namespace winapi {
 
-// Pixels 0x00RRGGBB, rows top to bottom.
-struct PixelImage {
-  int width = 0;
-  int height = 0;
-  std::vector<uint32_t> pixels;
-
-  uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-  friend bool operator==(const PixelImage&, const PixelImage&) = default;
-};
-
 // A copy of the pixels a DC draws into (the selected bitmap, or a window's surface);
 // empty for anything that is not a live DC.
-PixelImage CopyDCPixels(HDC dc);
+Surface CopyDCPixels(HDC dc);
 
 // On by default. Off, every drawing call still checks its device context, objects and
 // arguments and answers as before, but no pixel is written: for running the program's
 // logic at speed where nobody looks at the picture.
 void SetPixelOutput(bool on);
-
-// COLORREF as a pixel of PixelImage.
-constexpr uint32_t PixelOf(COLORREF color) {
-  return (static_cast<uint32_t>(GetRValue(color)) << 16) | (static_cast<uint32_t>(GetGValue(color)) << 8) |
-         GetBValue(color);
-}
 
 // A memory DC with a bitmap of its own, cleared to one colour: something to draw into.
 class MemoryCanvas {
@@ -52,7 +35,7 @@ class MemoryCanvas {
   MemoryCanvas& operator=(const MemoryCanvas&) = delete;
 
   HDC dc() const { return dc_; }
-  PixelImage Pixels() const { return CopyDCPixels(dc_); }
+  Surface Pixels() const { return CopyDCPixels(dc_); }
 
  private:
   HDC dc_;

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "gdi/surface.h"
+
 namespace winapi {
 
 // The bytes of the compiled resource script (.res) that menus are loaded from.
@@ -69,16 +71,10 @@ void ClearRecordedMessageBoxes();
 // Called while a box is up (before it is answered), to look at the owner meanwhile.
 void SetMessageBoxObserver(std::function<void(const RecordedMessageBox&)> observer);
 
-// What a window shows in its client area: 0x00RRGGBB pixels, rows top to bottom.
-struct Pixels {
-  int width = 0;
-  int height = 0;
-  std::vector<uint32_t> pixels;
-  uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
-};
-Pixels WindowPixels(HWND window);
+// What a window shows in its client area.
+Surface WindowPixels(HWND window);
 // The whole window as shown: the menu bar and any open popup included.
-Pixels WindowFrame(HWND window);
+Surface WindowFrame(HWND window);
 // How many times the window's pictures were shown; each repaint that drew adds one.
 uint64_t WindowFrameCount(HWND window);
 

@@ -81,7 +81,7 @@ int WINAPI DrawTextA(HDC handle, LPCSTR text, int length, LPRECT rect, UINT form
     else if (format & DT_RIGHT)
       x = box.right - width;
     if (dc->bkMode == OPAQUE) {
-      const winapi::Paint background{winapi::Paint::Kind::Solid, winapi::ToPixel(dc->bkColor)};
+      const winapi::Paint background{winapi::Paint::Kind::Solid, winapi::PixelOf(dc->bkColor)};
       background.Rect(*surface, {std::max<LONG>(x, clip.left), std::max<LONG>(lineTop, clip.top),
                                  std::min<LONG>(x + width, clip.right),
                                  std::min<LONG>(lineTop + extent.lineHeight, clip.bottom)});

@@ -47,8 +47,6 @@ void IfWindow(HWND handle, F&& f) {
   if (Window* window = FindWindowByHandle(handle)) f(*window);
 }
 
-Pixels ToPixels(const Surface& surface) { return {surface.width, surface.height, {surface.AllPixels().begin(), surface.AllPixels().end()}}; }
-
 }  // namespace
 
 std::unique_ptr<Display> MakeHeadlessDisplay() { return std::make_unique<HeadlessDisplay>(); }
@@ -111,16 +109,18 @@ void SetMessageBoxObserver(std::function<void(const RecordedMessageBox&)> observ
   if (HeadlessDisplay* display = Headless()) display->observer = std::move(observer);
 }
 
-Pixels WindowPixels(HWND window) {
-  Pixels pixels;
-  IfWindow(window, [&](Window& w) { pixels = ToPixels(w.client); });
+Surface WindowPixels(HWND window) {
+  Surface pixels;
+  IfWindow(window, [&](Window& w) { pixels = w.client; });
+  pixels.AllPixels();  // full, so that a test may read the pixels directly
   return pixels;
 }
 
-Pixels WindowFrame(HWND window) {
+Surface WindowFrame(HWND window) {
   Surface frame;
   IfWindow(window, [&](Window& w) { ComposeWindow(w, frame); });
-  return ToPixels(frame);
+  frame.AllPixels();
+  return frame;
 }
 
 uint64_t WindowFrameCount(HWND window) {
