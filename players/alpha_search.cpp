@@ -59,20 +59,32 @@ constexpr auto kNeighbours = [] {
 // the passes made before the root (the search itself never passes, so they fix
 // the move count and the side to move), the player's colour and the placements
 // still allowed below (capped by the empty cells): these make the key, so a bound
-// stays true from one search to the next, whatever window found it.
+// stays true from one search to the next, whatever window found it. The board
+// puts no bound on passes, so the key holds all 32 bits of their count.
 struct Entry {
   Bits own;
   Bits other;
-  std::uint32_t tag;  // passes, colour and placements ahead; never 0 in a used entry
+  std::uint32_t passes;
+  std::uint16_t shape;  // placements ahead, the colour, and a mark that the entry is used
+  std::int16_t move;    // the best or cutting square found, or -1
   std::int32_t lower;
   std::int32_t upper;
-  std::int32_t move;  // the best or cutting square found, or -1
 };
 static_assert(sizeof(Entry) == 32);
 
-std::uint32_t Tag(int passes, bool playerIsBlack, int ahead) {
-  return static_cast<std::uint32_t>(passes) | (playerIsBlack ? 1u << 8 : 0u) |
-         static_cast<std::uint32_t>(ahead) << 16 | 1u << 31;
+// Everything in the key but the stones; ahead is at most the number of cells.
+struct Tag {
+  std::uint32_t passes;
+  std::uint16_t shape;
+};
+
+Tag TagOf(int passes, bool playerIsBlack, int ahead) {
+  return {static_cast<std::uint32_t>(passes),
+          static_cast<std::uint16_t>(ahead | (playerIsBlack ? 1u << 8 : 0u) | 1u << 15)};
+}
+
+bool Holds(const Entry& e, Bits own, Bits other, Tag tag) {
+  return e.own == own && e.other == other && e.passes == tag.passes && e.shape == tag.shape;
 }
 
 class Table {
@@ -85,8 +97,9 @@ class Table {
     if (!entries_) std::abort();
   }
 
-  Entry& Slot(Bits own, Bits other, std::uint32_t tag) {
-    std::uint64_t h = own * 0x9E3779B97F4A7C15ULL ^ (other + tag) * 0xC2B2AE3D27D4EB4FULL;
+  Entry& Slot(Bits own, Bits other, Tag tag) {
+    const std::uint64_t mixed = std::uint64_t{tag.passes} << 16 | tag.shape;
+    std::uint64_t h = own * 0x9E3779B97F4A7C15ULL ^ (other + mixed) * 0xC2B2AE3D27D4EB4FULL;
     h ^= h >> 31;
     h *= 0xBF58476D1CE4E5B9ULL;
     h ^= h >> 29;
@@ -104,9 +117,6 @@ Table& SharedTable() {
   return table;
 }
 
-bool Holds(const Entry& e, Bits own, Bits other, std::uint32_t tag) {
-  return e.own == own && e.other == other && e.tag == tag;
-}
 
 // Children whose replier cannot answer end the line: their score is known at
 // once, so they come first, best first. The others come by fewest replies, which
@@ -205,7 +215,7 @@ int AlphaSearch::Search(Bits own, Bits other, int moveCount, int depth, int alph
   // The table's slot is fetched from memory while the moves are generated.
   const int ahead = depth < empties ? depth : empties;
   const bool useTable = ahead >= kTableAhead;
-  const std::uint32_t tag = Tag(passes_, playerIsBlack_, ahead);
+  const Tag tag = TagOf(passes_, playerIsBlack_, ahead);
   Entry* entry = useTable ? &SharedTable().Slot(own, other, tag) : nullptr;
   if (useTable) __builtin_prefetch(entry);
 
@@ -243,7 +253,7 @@ int AlphaSearch::Search(Bits own, Bits other, int moveCount, int depth, int alph
   const bool lookUpChildren = ahead >= kChildLookupAhead;
   const bool prefetchChildren =
       ahead - 1 >= kTableAhead && !(depth - 1 >= empties - 1 && empties - 1 <= kLastEmpties);
-  const std::uint32_t childTag = Tag(passes_, playerIsBlack_, ahead - 1);
+  const Tag childTag = TagOf(passes_, playerIsBlack_, ahead - 1);
   Child children[kCellCount];
   const Entry* childEntries[kCellCount];
   int n = 0;
@@ -314,7 +324,7 @@ int AlphaSearch::Search(Bits own, Bits other, int moveCount, int depth, int alph
       if (upper < entry->upper) entry->upper = upper;
       entry->move = bestSquare;
     } else {
-      *entry = {own, other, tag, lower, upper, bestSquare};
+      *entry = {own, other, tag.passes, tag.shape, static_cast<std::int16_t>(bestSquare), lower, upper};
     }
   }
   return best;

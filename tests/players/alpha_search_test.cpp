@@ -122,3 +122,27 @@ TEST(AlphaSearch, AgreesWithThePlainSearchUnderTheRealDepths) {
   }
   EXPECT_GE(checked, 10);
 }
+
+// Passes have no bound on the board, and after hundreds of them the move count
+// differs while the stones are the same: such a position, searched after the one
+// without the passes has filled the shared table, must still score as the plain
+// search scores it (stones counted, and the other side to move after an odd count).
+TEST(AlphaSearch, AgreesWithThePlainSearchAfterHundredsOfPasses) {
+  std::mt19937 random(808);
+  for (int game = 0; game < 6; ++game) {
+    Board board(0, 0);
+    PlayRandomGameTo(board, random, 16 + 4 * game);
+    int passes = 0;
+    for (const int total : {0, 255, 256, 512}) {
+      for (; passes < total; ++passes) board.Pass();
+      if (LegalCells(board, board.SideToMove()).empty()) continue;
+      for (const Color* player : {Black(), White()})
+        for (const int depth : {3, 4}) {
+          AlphaCom alpha(&board, player);
+          ASSERT_EQ(alpha.RootScores(depth), alpha.PlainRootScores(depth))
+              << "game " << game << " passes " << passes << " depth " << depth;
+          ASSERT_EQ(alpha.Choose(depth), alpha.PlainChoose(depth)) << "game " << game << " passes " << passes;
+        }
+    }
+  }
+}
