@@ -11,12 +11,22 @@
 #include <iostream>
 #include <optional>
 
+#include "arguments.h"
 #include "notation.h"
 #include "players/alpha_com.h"
 #include "positions.h"
 #include "stopwatch.h"
 
 namespace {
+
+// The plain search's time per position, unless told otherwise.
+constexpr int kDefaultPlainLimitSeconds = 5;
+// Ten minutes per position keep the side-by-side run over the built-in set's 113
+// positions within a day.
+constexpr std::int64_t kMaxPlainLimitSeconds = 600;
+// A game of the fast-only sample takes about 10 ms and its records about 1 KB:
+// a million games stay within hours and a gigabyte.
+constexpr std::int64_t kMaxFastOnlyGames = 1000000;
 
 struct Timing {
   double ms;
@@ -164,6 +174,25 @@ int FastOnly(const GameSample& sample) {
   return 0;
 }
 
+// The one number after an option: present, alone, a whole count within 1..max.
+// Reports bad usage itself.
+std::optional<std::int64_t> CountArgument(const std::string& option, const std::vector<std::string>& rest,
+                                          std::int64_t min, std::int64_t max, const char* unit) {
+  const std::string expected = "a whole number of " + std::string(unit) + " from " + std::to_string(min) + " to " +
+                               std::to_string(max);
+  if (rest.empty()) {
+    UsageError(option + " needs " + expected);
+    return std::nullopt;
+  }
+  if (rest.size() > 1) {
+    UsageError(option + " takes one number, got also '" + Shown(rest[1]) + "'");
+    return std::nullopt;
+  }
+  const auto value = ParseCount(rest[0], min, max);
+  if (!value) UsageError(option + " needs " + expected + ", got '" + Shown(rest[0]) + "'");
+  return value;
+}
+
 // plainLimitMs 0: the fast search only.
 int FromInput(double plainLimitMs) {
   Board board(0, 0);
@@ -189,21 +218,28 @@ int FromInput(double plainLimitMs) {
 }  // namespace
 
 int RunBench(const std::vector<std::string>& args) {
-  if (args.empty()) return SideBySide(BuiltInPositions(), 5000);
-  if (args[0] == "-" && args.size() == 1) return FromInput(0);
-  if (args[0] == "--list" && args.size() == 1) {
+  if (args.empty()) return SideBySide(BuiltInPositions(), kDefaultPlainLimitSeconds * 1000.0);
+  const std::string& mode = args[0];
+  const std::vector<std::string> rest(args.begin() + 1, args.end());
+  if (mode == "--list") {
+    if (!rest.empty()) return UsageError("bench --list takes nothing more, got '" + Shown(rest[0]) + "'");
     for (const auto& record : BuiltInPositions()) std::cout << record << '\n';
     return 0;
   }
-  if (args.size() == 2) {
-    const int n = std::atoi(args[1].c_str());
-    if (args[0] == "--plain-limit" && n > 0) return SideBySide(BuiltInPositions(), n * 1000.0);
-    if (args[0] == "--fast-only" && n > 0) return FastOnly(SampleGames(n));
+  if (mode == "-") {
+    if (rest.empty()) return FromInput(0);
+    if (rest[0] != "--with-plain") return UsageError("bench - takes only --with-plain S, got '" + Shown(rest[0]) + "'");
+    const std::vector<std::string> limit(rest.begin() + 1, rest.end());
+    const auto seconds = CountArgument("bench - --with-plain", limit, 1, kMaxPlainLimitSeconds, "seconds");
+    return seconds ? FromInput(*seconds * 1000.0) : 2;
   }
-  if (args.size() == 3 && args[0] == "-" && args[1] == "--with-plain") {
-    const int n = std::atoi(args[2].c_str());
-    if (n > 0) return FromInput(n * 1000.0);
+  if (mode == "--plain-limit") {
+    const auto seconds = CountArgument("bench --plain-limit", rest, 1, kMaxPlainLimitSeconds, "seconds");
+    return seconds ? SideBySide(BuiltInPositions(), *seconds * 1000.0) : 2;
   }
-  std::cerr << "bench: unexpected arguments (see --help)\n";
-  return 2;
+  if (mode == "--fast-only") {
+    const auto games = CountArgument("bench --fast-only", rest, 1, kMaxFastOnlyGames, "games");
+    return games ? FastOnly(SampleGames(static_cast<int>(*games))) : 2;
+  }
+  return UsageError("bench: unknown option '" + Shown(mode) + "'");
 }

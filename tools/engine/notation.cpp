@@ -5,6 +5,8 @@
 #include <ostream>
 #include <vector>
 
+#include "arguments.h"
+
 namespace {
 
 bool HasPlacement(const Board& board, const Color* color) {
@@ -85,7 +87,7 @@ bool ForEachRecord(std::istream& in, std::ostream& errors, Board& board,
   for (int lineNumber = 1; std::getline(in, line); ++lineNumber) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (const auto error = PlayRecord(board, line)) {
-      errors << "line " << lineNumber << ": move " << error->moveNumber << " '" << error->move
+      errors << "line " << lineNumber << ": move " << error->moveNumber << " '" << Shown(error->move)
              << "': " << error->reason << std::endl;
       allPlayed = false;
       continue;
