@@ -158,10 +158,12 @@ TEST(AlphaCom, FirstLegalCellLineSearchedToTheEndAtMoveCount50) {
 }
 
 // Root scores and choices of both searches equal the plain minimax's on random
-// positions of both colours, passes included, at depths small enough to run it.
+// positions of both colours, passes included, for the side to move and for the
+// other colour (whose scores the root then maximises while the other side moves),
+// at depths small enough to run it.
 TEST(AlphaCom, AgreesWithMinimaxWithoutCutOffs) {
   std::mt19937 random(2026);
-  int positions = 0, withPasses = 0;
+  int positions = 0, withPasses = 0, otherColour = 0;
   for (int game = 0; game < 60; ++game) {
     Board board(0, 0);
     while (PlayRandomMove(board, random)) {
@@ -169,19 +171,22 @@ TEST(AlphaCom, AgreesWithMinimaxWithoutCutOffs) {
       const int empties = 60 - static_cast<int>(board.GetHistory().size());
       const int depth = empties <= 7 ? 60 : 1 + board.GetMoveCount() % 3;
       const Color* side = board.SideToMove();
-      AlphaCom alpha(&board, side);
+      const Color* player = (game + board.GetMoveCount()) % 2 ? side : Opposite(side);
+      AlphaCom alpha(&board, player);
       const BoardSnapshot before(board);
-      const RootScores expected = MinimaxRoot(board, side, depth);
+      const RootScores expected = MinimaxRoot(board, player, depth);
       ASSERT_EQ(alpha.PlainRootScores(depth), expected) << "move count " << board.GetMoveCount();
       ASSERT_EQ(alpha.RootScores(depth), expected) << "move count " << board.GetMoveCount();
       ASSERT_EQ(alpha.PlainChoose(depth), FirstGreatest(expected));
       ASSERT_EQ(alpha.Choose(depth), FirstGreatest(expected));
       ASSERT_EQ(BoardSnapshot(board), before);
       ++positions;
+      otherColour += player != side;
       withPasses += board.GetMoveCount() > static_cast<int>(board.GetHistory().size());
     }
   }
   EXPECT_GT(positions, 300);
+  EXPECT_GT(otherColour, 100);
   EXPECT_GT(withPasses, 3);
 }
 

@@ -54,17 +54,6 @@ void ForEachPosition(int games, unsigned seed, const std::function<void(Board&)>
 
 }  // namespace
 
-TEST_F(SimpleComTest, NamesAndColours) {
-  Board board(0, 0);
-  RandomCom random(&board, White());
-  MaxCom max(&board, White());
-  EXPECT_STREQ(random.GetName(), "Random");
-  EXPECT_STREQ(max.GetName(), "Max");
-  random.SetColor(Black());
-  EXPECT_EQ(random.GetColor(), Black());
-  EXPECT_EQ(max.GetColor(), White());
-}
-
 TEST_F(SimpleComTest, OpeningDrawsAmongTheFourCellsOfBlackAfterThePause) {
   const std::vector<CellPos> opening = {{2, 3}, {3, 5}, {4, 2}, {5, 4}};
   Board board(0, 0);
@@ -139,24 +128,37 @@ TEST_F(SimpleComTest, PlayersUseTheirColourField) {
   EXPECT_EQ(random.NextMove(), white[r % 4]);
   NextRand(5);
   EXPECT_EQ(max.NextMove(), white[r % 4]);
+  const std::vector<CellPos> black = {{2, 3}, {3, 5}, {4, 2}, {5, 4}};
   random.SetColor(Black());
+  max.SetColor(Black());
   NextRand(5);
-  EXPECT_EQ(random.NextMove(), (std::vector<CellPos>{{2, 3}, {3, 5}, {4, 2}, {5, 4}})[r % 4]);
+  EXPECT_EQ(random.NextMove(), black[r % 4]);
+  NextRand(5);
+  EXPECT_EQ(max.NextMove(), black[r % 4]);
 }
 
-// Mended: with nothing legal the candidate list would be empty and the draw would
-// divide by zero; the player answers (-1, -1) at once instead.
-TEST_F(SimpleComTest, RandomComWithoutLegalPlacementReturnsNoCellAtOnce) {
+// A colour without a legal placement. RandomCom, mended: its candidate list would
+// be empty and the draw would divide by zero, so it answers (-1, -1) at once.
+// MaxCom as written: every cell ties the starting best of 0, so after the pause
+// it draws among all 64 cells in scan order, occupied ones included.
+TEST_F(SimpleComTest, WithoutLegalPlacement) {
   int checked = 0;
+  unsigned seed = 11;
   ForEachPosition(200, 3, [&](Board& board) {
     for (const Color* color : {Black(), White()}) {
       if (!LegalCells(board, color).empty()) continue;
       ++checked;
       RandomCom random(&board, color);
-      const unsigned r = NextRand(11);
+      unsigned r = NextRand(++seed);
       EXPECT_EQ(random.NextMove(), (CellPos{-1, -1}));
       EXPECT_TRUE(winapi::TakeRecordedSleeps().empty());
       EXPECT_EQ(static_cast<unsigned>(std::rand()), r) << "no random draw";
+
+      MaxCom max(&board, color);
+      r = NextRand(seed);
+      const int index = static_cast<int>(r % kCellCount);
+      EXPECT_EQ(max.NextMove(), (CellPos{index / kBoardSize, index % kBoardSize})) << "draw " << r;
+      EXPECT_EQ(winapi::TakeRecordedSleeps(), std::vector<DWORD>{300});
     }
   });
   EXPECT_GT(checked, 100);
