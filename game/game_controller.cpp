@@ -172,20 +172,11 @@ void GameController::RunComputerTurns(HWND window) {
 }
 
 bool GameController::SideHasMove() const {
-  const Color* side = ColorForCount(board_->GetMoveCount());
-  for (int x = 0; x < kBoardSize; ++x)
-    for (int y = 0; y < kBoardSize; ++y)
-      if (board_->CanPlace(x, y, side)) return true;
-  return false;
+  return HasLegalPlacement(*board_, ColorForCount(board_->GetMoveCount()));
 }
 
 void GameController::ShowGameOver(HWND window) {
-  int black = 0, white = 0;
-  for (int x = 0; x < kBoardSize; ++x)
-    for (int y = 0; y < kBoardSize; ++y) {
-      if (board_->GetCell(x, y) == Black()) ++black;
-      if (board_->GetCell(x, y) == White()) ++white;
-    }
+  const int black = CountStones(*board_, Black()), white = CountStones(*board_, White());
   const char* text = "引き分けです。";
   const Color* winner = nullptr;
   if (black > white) {

@@ -18,16 +18,7 @@ void StatusPanel::Update(int moveCount, const ICom* player, bool gameOver, const
 }
 
 void StatusPanel::Compose(char (&buffer)[kTextBufferSize]) const {
-  int black = 0, white = 0;
-  for (int x = 0; x < kBoardSize; ++x) {
-    for (int y = 0; y < kBoardSize; ++y) {
-      const Color* cell = board_->GetCell(x, y);
-      if (cell == Black())
-        ++black;
-      else if (cell == White())
-        ++white;
-    }
-  }
+  const int black = CountStones(*board_, Black()), white = CountStones(*board_, White());
   const char* opponent = player_ ? player_->GetName() : "Human";
   if (!gameOver_) {
     wsprintfA(buffer, "%sの番です\n%d 手目\n● Human\n    %d 目\n○ %s\n    %d 目",

@@ -96,3 +96,25 @@ void Board::Undo() {
 }
 
 void Board::Pass() { ++moveCount_; }
+
+bool HasLegalPlacement(const Board& board, const Color* color) {
+  for (int x = 0; x < kBoardSize; ++x)
+    for (int y = 0; y < kBoardSize; ++y)
+      if (board.CanPlace(x, y, color)) return true;
+  return false;
+}
+
+std::vector<CellPos> LegalCells(const Board& board, const Color* color) {
+  std::vector<CellPos> cells;
+  for (int x = 0; x < kBoardSize; ++x)
+    for (int y = 0; y < kBoardSize; ++y)
+      if (board.CanPlace(x, y, color)) cells.push_back({x, y});
+  return cells;
+}
+
+int CountStones(const Board& board, const Color* color) {
+  int count = 0;
+  for (int x = 0; x < kBoardSize; ++x)
+    for (int y = 0; y < kBoardSize; ++y) count += board.GetCell(x, y) == color;
+  return count;
+}

@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <stack>
+#include <vector>
 
 #include "rules/color.h"
 
@@ -14,7 +15,8 @@ struct MoveRecord {
   int x;
   int y;
   // Per direction, the stone of the placing colour that closed the line, or
-  // (-1, -1) where the walk met the edge or an empty cell first. Only 0..5 are used.
+  // (-1, -1) where the walk met the edge or an empty cell first. Only the first
+  // kDirectionCount slots are used.
   int ends[8][2];
 
   friend bool operator==(const MoveRecord&, const MoveRecord&) = default;
@@ -57,3 +59,15 @@ class Board {
   HBRUSH brush_;
   History history_;
 };
+
+// Questions about a whole board, each scanning the cells in the order of every
+// search over them (x outer, y inner).
+
+// Whether color may place somewhere; the scan stops at the first legal cell.
+bool HasLegalPlacement(const Board& board, const Color* color);
+
+// The cells where color may place, in scan order.
+std::vector<CellPos> LegalCells(const Board& board, const Color* color);
+
+// The number of cells holding color; for null, the number of empty cells.
+int CountStones(const Board& board, const Color* color);

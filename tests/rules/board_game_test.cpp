@@ -1,5 +1,6 @@
 // Whole games: placing and taking back over random play, against an independent
-// model of the hex lines, and the frozen size of the game tree.
+// model of the hex lines, the questions about the whole board, and the frozen
+// size of the game tree.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -32,6 +33,18 @@ std::set<std::pair<int, int>> ExpectedTurns(const Board& board, int x, int y, co
   return turns;
 }
 
+// The cells where a placement succeeds, found by trying every cell.
+std::vector<CellPos> PlaceableCells(Board& board, const Color* color) {
+  std::vector<CellPos> cells;
+  for (int x = 0; x < kBoardSize; ++x)
+    for (int y = 0; y < kBoardSize; ++y)
+      if (board.Place(x, y, color)) {
+        cells.push_back({x, y});
+        board.Undo();
+      }
+  return cells;
+}
+
 std::set<std::pair<int, int>> ChangedCells(const BoardSnapshot& before, const Board& after) {
   std::set<std::pair<int, int>> changed;
   for (int x = 0; x < kBoardSize; ++x)
@@ -51,6 +64,8 @@ TEST(BoardGames, PlacementsTurnExactlyTheClosedLinesAndUndoRestores) {
     for (;;) {
       const Color* side = board.SideToMove();
       const std::vector<CellPos> legal = LegalCells(board, side);
+      ASSERT_EQ(legal, PlaceableCells(board, side));
+      ASSERT_EQ(HasLegalPlacement(board, side), !legal.empty());
       if (legal.empty()) {
         if (LegalCells(board, Opposite(side)).empty()) break;
         board.Pass();
@@ -59,6 +74,7 @@ TEST(BoardGames, PlacementsTurnExactlyTheClosedLinesAndUndoRestores) {
       }
       const CellPos cell = legal[random() % legal.size()];
       const int flips = board.CountFlips(cell.x, cell.y, side);
+      const int own = CountStones(board, side), other = CountStones(board, Opposite(side));
       auto expected = ExpectedTurns(board, cell.x, cell.y, side);
       ASSERT_EQ(flips, static_cast<int>(expected.size()));
       before.emplace_back(board);
@@ -66,6 +82,9 @@ TEST(BoardGames, PlacementsTurnExactlyTheClosedLinesAndUndoRestores) {
       expected.insert({cell.x, cell.y});
       ASSERT_EQ(ChangedCells(before.back(), board), expected);
       for (const auto& [x, y] : expected) ASSERT_EQ(board.GetCell(x, y), side);
+      ASSERT_EQ(CountStones(board, side), own + flips + 1);
+      ASSERT_EQ(CountStones(board, Opposite(side)), other - flips);
+      ASSERT_EQ(CountStones(board, nullptr), 60 - static_cast<int>(board.GetHistory().size()));
       ASSERT_EQ(board.GetMoveCount(), before.back().moveCount + 1);
     }
     ASSERT_LE(board.GetHistory().size(), 60u);

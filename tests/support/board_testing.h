@@ -19,14 +19,6 @@ struct BoardSnapshot {
   friend bool operator==(const BoardSnapshot&, const BoardSnapshot&) = default;
 };
 
-inline std::vector<CellPos> LegalCells(const Board& board, const Color* color) {
-  std::vector<CellPos> cells;
-  for (int x = 0; x < kBoardSize; ++x)
-    for (int y = 0; y < kBoardSize; ++y)
-      if (board.CanPlace(x, y, color)) cells.push_back({x, y});
-  return cells;
-}
-
 // Plays one random move for the side to move: a placement when one is legal,
 // else a pass when the other side can place. Returns false when the game is over.
 inline bool PlayRandomMove(Board& board, std::mt19937& random) {

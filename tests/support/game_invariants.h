@@ -10,39 +10,24 @@
 
 namespace gametest {
 
-inline bool SideCanPlace(const Board& board, const Color* side) {
-  for (int x = 0; x < kBoardSize; ++x)
-    for (int y = 0; y < kBoardSize; ++y)
-      if (board.CanPlace(x, y, side)) return true;
-  return false;
-}
-
 // An empty string when every invariant holds, else what broke.
 inline std::string BrokenInvariant(const GameController& game) {
   const Board& board = game.GetBoard();
-  int black = 0, white = 0;
-  for (int x = 0; x < kBoardSize; ++x)
-    for (int y = 0; y < kBoardSize; ++y) {
-      const Color* cell = board.GetCell(x, y);
-      if (cell == Black())
-        ++black;
-      else if (cell == White())
-        ++white;
-      else if (cell != nullptr)
-        return "a cell holds something other than a stone or nothing";
-    }
+  const int black = CountStones(board, Black()), white = CountStones(board, White());
+  if (black + white + CountStones(board, nullptr) != kCellCount)
+    return "a cell holds something other than a stone or nothing";
   const Board::History& history = board.GetHistory();
   if (black + white != 4 + static_cast<int>(history.size())) return "stones and records disagree";
   if (!history.empty() && board.GetMoveCount() < history.top().count)
     return "the move counter is below the newest record";
 
   const Color* toMove = board.SideToMove();
-  const bool anyMove = SideCanPlace(board, toMove) || SideCanPlace(board, Opposite(toMove));
+  const bool anyMove = HasLegalPlacement(board, toMove) || HasLegalPlacement(board, Opposite(toMove));
   if (game.IsGameOver() && anyMove) return "over while a side can place";
   if (!game.IsGameOver() && !anyMove) return "in play while neither side can place";
   // Between events the game never waits on a side that cannot place, nor on the computer.
   if (!game.IsGameOver()) {
-    if (!SideCanPlace(board, toMove)) return "waiting on a side without a placement";
+    if (!HasLegalPlacement(board, toMove)) return "waiting on a side without a placement";
     if (game.GetPlayer() && game.GetPlayer()->GetColor() == toMove) return "waiting on the computer";
   }
 

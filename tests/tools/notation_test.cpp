@@ -28,10 +28,7 @@ TEST(Notation, RecordsRoundTripThroughWholeGames) {
         board.Pass();
         ++passes;
       } else {
-        std::vector<CellPos> legal;
-        for (int x = 0; x < 8; ++x)
-          for (int y = 0; y < 8; ++y)
-            if (board.CanPlace(x, y, board.SideToMove())) legal.push_back({x, y});
+        const std::vector<CellPos> legal = LegalCells(board, board.SideToMove());
         const CellPos c = legal[random() % legal.size()];
         board.Place(c.x, c.y, board.SideToMove());
       }
@@ -103,10 +100,7 @@ TEST(Notation, PassIsRequiredExactlyWhenNoPlacementIsLegal) {
         board.Pass();
         continue;
       }
-      std::vector<CellPos> legal;
-      for (int x = 0; x < 8; ++x)
-        for (int y = 0; y < 8; ++y)
-          if (board.CanPlace(x, y, board.SideToMove())) legal.push_back({x, y});
+      const std::vector<CellPos> legal = LegalCells(board, board.SideToMove());
       const CellPos c = legal[random() % legal.size()];
       board.Place(c.x, c.y, board.SideToMove());
     }

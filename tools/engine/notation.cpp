@@ -9,13 +9,6 @@
 
 namespace {
 
-bool HasPlacement(const Board& board, const Color* color) {
-  for (int x = 0; x < kBoardSize; ++x)
-    for (int y = 0; y < kBoardSize; ++y)
-      if (board.CanPlace(x, y, color)) return true;
-  return false;
-}
-
 const char* SideName(const Color* color) { return color == Black() ? "Black" : "White"; }
 
 }  // namespace
@@ -30,8 +23,8 @@ std::optional<CellPos> ParseCell(std::string_view text) {
 }
 
 Turn TurnOf(const Board& board) {
-  if (HasPlacement(board, board.SideToMove())) return Turn::kPlace;
-  if (HasPlacement(board, Opposite(board.SideToMove()))) return Turn::kPass;
+  if (HasLegalPlacement(board, board.SideToMove())) return Turn::kPlace;
+  if (HasLegalPlacement(board, Opposite(board.SideToMove()))) return Turn::kPass;
   return Turn::kGameOver;
 }
 

@@ -22,10 +22,7 @@ std::vector<std::string> RandomGame(unsigned seed) {
       continue;
     }
     positions.push_back(RecordOf(board));
-    std::vector<CellPos> legal;
-    for (int x = 0; x < kBoardSize; ++x)
-      for (int y = 0; y < kBoardSize; ++y)
-        if (board.CanPlace(x, y, board.SideToMove())) legal.push_back({x, y});
+    const std::vector<CellPos> legal = LegalCells(board, board.SideToMove());
     const CellPos cell = legal[random() % legal.size()];
     board.Place(cell.x, cell.y, board.SideToMove());
   }
