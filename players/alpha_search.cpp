@@ -47,11 +47,7 @@ inline int Evaluate(Bits own, int moveCount) {
 // The up to six cells next to each square.
 constexpr auto kNeighbours = [] {
   std::array<Bits, kCellCount> neighbours{};
-  for (int square = 0; square < kCellCount; ++square) {
-    const Bits b = Bits{1} << square;
-    neighbours[square] = hex::Shift<0>(b) | hex::Shift<1>(b) | hex::Shift<2>(b) | hex::Shift<3>(b) |
-                         hex::Shift<4>(b) | hex::Shift<5>(b);
-  }
+  for (int square = 0; square < kCellCount; ++square) neighbours[square] = hex::Neighbours(Bits{1} << square);
   return neighbours;
 }();
 

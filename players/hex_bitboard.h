@@ -15,8 +15,9 @@ namespace hex {
 
 using Bits = std::uint64_t;
 
-// Counts set bits without a library call on processors the build does not assume
-// to have a population count instruction.
+// Counts set bits without a library call: where the build does not assume a
+// population count instruction, std::popcount becomes one, and the search counts
+// bits at every node.
 constexpr int PopCount(Bits b) {
   b = b - ((b >> 1) & 0x5555555555555555ULL);
   b = (b & 0x3333333333333333ULL) + ((b >> 2) & 0x3333333333333333ULL);
@@ -35,19 +36,24 @@ constexpr Bits kOddRows = ~kEvenRows;
 constexpr Bits kNotLeftColumn = ~0x0101010101010101ULL;
 constexpr Bits kNotRightColumn = ~0x8080808080808080ULL;
 
-// Every cell of s moved one step along direction d (numbered as kDirDx/kDirDy);
-// steps leaving the board are dropped.
-template <int d>
+// Every cell of s moved one step along direction d; steps leaving the board are dropped.
+template <Direction d>
 constexpr Bits Shift(Bits s) {
-  if constexpr (d == 0) return (s & kNotLeftColumn) >> 1;
-  if constexpr (d == 1) return (s & kNotRightColumn) << 1;
-  if constexpr (d == 2) return ((s & kEvenRows & kNotLeftColumn) >> 9) | ((s & kOddRows) >> 8);
-  if constexpr (d == 3) return ((s & kEvenRows & kNotLeftColumn) << 7) | ((s & kOddRows) << 8);
-  if constexpr (d == 4) return ((s & kEvenRows) >> 8) | ((s & kOddRows & kNotRightColumn) >> 7);
-  if constexpr (d == 5) return ((s & kEvenRows) << 8) | ((s & kOddRows & kNotRightColumn) << 9);
+  if constexpr (d == kLeft) return (s & kNotLeftColumn) >> 1;
+  if constexpr (d == kRight) return (s & kNotRightColumn) << 1;
+  if constexpr (d == kUpLeft) return ((s & kEvenRows & kNotLeftColumn) >> 9) | ((s & kOddRows) >> 8);
+  if constexpr (d == kDownLeft) return ((s & kEvenRows & kNotLeftColumn) << 7) | ((s & kOddRows) << 8);
+  if constexpr (d == kUpRight) return ((s & kEvenRows) >> 8) | ((s & kOddRows & kNotRightColumn) >> 7);
+  if constexpr (d == kDownRight) return ((s & kEvenRows) << 8) | ((s & kOddRows & kNotRightColumn) << 9);
 }
 
-template <int d>
+// The cells next to those of s, in any direction.
+constexpr Bits Neighbours(Bits s) {
+  return Shift<kLeft>(s) | Shift<kRight>(s) | Shift<kUpLeft>(s) | Shift<kDownLeft>(s) | Shift<kUpRight>(s) |
+         Shift<kDownRight>(s);
+}
+
+template <Direction d>
 constexpr Bits MovesAlong(Bits mover, Bits opponent, Bits empty) {
   // A line holds at most six opposing stones between the placed one and the closer.
   Bits run = Shift<d>(mover) & opponent;
@@ -58,9 +64,9 @@ constexpr Bits MovesAlong(Bits mover, Bits opponent, Bits empty) {
 // The cells where mover may place.
 constexpr Bits Moves(Bits mover, Bits opponent) {
   const Bits empty = ~(mover | opponent);
-  return MovesAlong<0>(mover, opponent, empty) | MovesAlong<1>(mover, opponent, empty) |
-         MovesAlong<2>(mover, opponent, empty) | MovesAlong<3>(mover, opponent, empty) |
-         MovesAlong<4>(mover, opponent, empty) | MovesAlong<5>(mover, opponent, empty);
+  return MovesAlong<kLeft>(mover, opponent, empty) | MovesAlong<kRight>(mover, opponent, empty) |
+         MovesAlong<kUpLeft>(mover, opponent, empty) | MovesAlong<kDownLeft>(mover, opponent, empty) |
+         MovesAlong<kUpRight>(mover, opponent, empty) | MovesAlong<kDownRight>(mover, opponent, empty);
 }
 
 // kRays[square][d]: the cells reached from square by repeated steps along d.
@@ -76,13 +82,13 @@ inline constexpr auto kRays = [] {
 
 // The stones that a placement on square turns along direction d: the run of
 // opposing stones up to the first cell that is not one, if that cell is mover's.
-// Directions 1, 3 and 5 raise the square index at every step, 0, 2 and 4 lower it,
-// so the first such cell is the lowest or the highest of the ray's.
-template <int d>
+// Right and the two downward directions raise the square index at every step, the
+// others lower it, so the first such cell is the lowest or the highest of the ray's.
+template <Direction d>
 constexpr Bits FlipsAlong(Bits mover, Bits opponent, int square) {
   const Bits ray = kRays[square][d];
   const Bits stops = ray & ~opponent;
-  if constexpr (d % 2 == 1) {
+  if constexpr (d == kRight || d == kDownLeft || d == kDownRight) {
     const Bits first = stops & (~stops + 1);
     return first & mover ? ray & (first - 1) : 0;
   } else {
@@ -94,9 +100,9 @@ constexpr Bits FlipsAlong(Bits mover, Bits opponent, int square) {
 
 // The stones that a placement of mover on square (empty) turns.
 constexpr Bits Flips(Bits mover, Bits opponent, int square) {
-  return FlipsAlong<0>(mover, opponent, square) | FlipsAlong<1>(mover, opponent, square) |
-         FlipsAlong<2>(mover, opponent, square) | FlipsAlong<3>(mover, opponent, square) |
-         FlipsAlong<4>(mover, opponent, square) | FlipsAlong<5>(mover, opponent, square);
+  return FlipsAlong<kLeft>(mover, opponent, square) | FlipsAlong<kRight>(mover, opponent, square) |
+         FlipsAlong<kUpLeft>(mover, opponent, square) | FlipsAlong<kDownLeft>(mover, opponent, square) |
+         FlipsAlong<kUpRight>(mover, opponent, square) | FlipsAlong<kDownRight>(mover, opponent, square);
 }
 
 // The stones of one colour on the board.
@@ -115,7 +121,7 @@ inline std::uint64_t Perft(Bits mover, Bits opponent, int depth) {
   if (depth == 0) return 1;
   Bits moves = Moves(mover, opponent);
   if (!moves) return Moves(opponent, mover) ? Perft(opponent, mover, depth - 1) : 1;
-  if (depth == 1) return std::popcount(moves);
+  if (depth == 1) return PopCount(moves);
   std::uint64_t leaves = 0;
   for (; moves; moves &= moves - 1) {
     const int square = std::countr_zero(moves);

@@ -31,13 +31,25 @@ struct CellPos {
 
 constexpr int kBoardSize = 8;
 constexpr int kCellCount = kBoardSize * kBoardSize;
-constexpr int kDirectionCount = 6;
+
+// The six directions from a cell. Their order is that of every walk over the
+// directions and of the slots of a take-back record, so it must not change.
+enum Direction : int {
+  kLeft,       // same row
+  kRight,      // same row
+  kUpLeft,     // row above
+  kDownLeft,   // row below
+  kUpRight,    // row above
+  kDownRight,  // row below
+  kDirectionCount
+};
 
 constexpr bool InBoard(int x, int y) { return x >= 0 && x < kBoardSize && y >= 0 && y < kBoardSize; }
 
 // Odd rows lie half a cell to the right of even rows, so the column step of the
 // four slanted directions depends on the parity of the row a step starts from.
-// kDirDx[0] is for even rows, kDirDx[1] for odd rows.
+// kDirDx[0] is for even rows, kDirDx[1] for odd rows; the columns are the
+// directions in their order: left, right, up left, down left, up right, down right.
 inline constexpr int kDirDx[2][kDirectionCount] = {
     {-1, 1, -1, -1, 0, 0},
     {-1, 1, 0, 0, 1, 1},

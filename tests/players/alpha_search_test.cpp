@@ -22,9 +22,10 @@ TEST(HexBitboard, ShiftsFollowTheStepTables) {
   for (int x = 0; x < 8; ++x)
     for (int y = 0; y < 8; ++y) {
       const hex::Bits b = hex::BitOf(x, y);
-      const hex::Bits shifted[6] = {hex::Shift<0>(b), hex::Shift<1>(b), hex::Shift<2>(b),
-                                    hex::Shift<3>(b), hex::Shift<4>(b), hex::Shift<5>(b)};
-      for (int d = 0; d < 6; ++d) {
+      const hex::Bits shifted[kDirectionCount] = {hex::Shift<kLeft>(b),     hex::Shift<kRight>(b),
+                                                  hex::Shift<kUpLeft>(b),   hex::Shift<kDownLeft>(b),
+                                                  hex::Shift<kUpRight>(b),  hex::Shift<kDownRight>(b)};
+      for (int d = 0; d < kDirectionCount; ++d) {
         int nx = x, ny = y;
         StepForward(nx, ny, d);
         EXPECT_EQ(shifted[d], InBoard(nx, ny) ? hex::BitOf(nx, ny) : 0) << x << "," << y << " d" << d;

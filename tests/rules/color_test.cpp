@@ -47,10 +47,10 @@ std::vector<CellPos> Neighbours(int x, int y) {
 TEST(HexGrid, NeighboursDependOnRowParity) {
   EXPECT_EQ(Neighbours(3, 3), (std::vector<CellPos>{{2, 3}, {4, 3}, {3, 2}, {3, 4}, {4, 2}, {4, 4}}));
   EXPECT_EQ(Neighbours(3, 4), (std::vector<CellPos>{{2, 4}, {4, 4}, {2, 3}, {2, 5}, {3, 3}, {3, 5}}));
-  EXPECT_EQ(Neighbours(0, 0)[2], (CellPos{-1, -1}));
-  EXPECT_EQ(Neighbours(0, 0)[4], (CellPos{0, -1}));
-  EXPECT_EQ(Neighbours(7, 1)[4], (CellPos{8, 0}));
-  EXPECT_EQ(Neighbours(7, 1)[2], (CellPos{7, 0}));
+  EXPECT_EQ(Neighbours(0, 0)[kUpLeft], (CellPos{-1, -1}));
+  EXPECT_EQ(Neighbours(0, 0)[kUpRight], (CellPos{0, -1}));
+  EXPECT_EQ(Neighbours(7, 1)[kUpRight], (CellPos{8, 0}));
+  EXPECT_EQ(Neighbours(7, 1)[kUpLeft], (CellPos{7, 0}));
 }
 
 TEST(HexGrid, StepBackUndoesStepForward) {
@@ -65,8 +65,8 @@ TEST(HexGrid, StepBackUndoesStepForward) {
 }
 
 TEST(HexGrid, NeighbourRelationIsSymmetric) {
-  // Each direction has an opposite: 0<->1, 2<->5, 3<->4 on the hex grid.
-  const int opposite[kDirectionCount] = {1, 0, 5, 4, 3, 2};
+  // Each direction has an opposite on the hex grid.
+  const Direction opposite[kDirectionCount] = {kRight, kLeft, kDownRight, kUpRight, kDownLeft, kUpLeft};
   for (int x = 0; x < kBoardSize; ++x)
     for (int y = 0; y < kBoardSize; ++y)
       for (int d = 0; d < kDirectionCount; ++d) {
