@@ -281,23 +281,28 @@ class Storm:
             now_phase = min(int((time.monotonic() - start) * len(phases) / seconds), len(phases) - 1)
             if now_phase != phase:
                 phase = now_phase
-                self.choose_opponent(phases[phase])
+                self.survive(lambda: self.choose_opponent(phases[phase]), "choosing an opponent")
             action = self.rng.choices(actions, weights)[0]
-            try:
-                action()
-            except TestFailure:
-                # The harness lost a window (the program chose its exit): checked below.
-                if self.app.process.poll() is None:
-                    raise
             self.actions += 1
             what = "action %d (%s)" % (self.actions, action.__name__)
-            self.check_alive(what)
+            self.survive(action, what)
             if self.actions % 4 == 0:
-                self.check_answering(what)
+                self.survive(lambda: self.check_answering(what), what)
             if time.monotonic() >= next_picture:
-                self.settle()
-                self.check_picture()
+                self.survive(lambda: (self.settle(), self.check_picture()), "the picture check")
                 next_picture = time.monotonic() + 5
+
+    def survive(self, step, what):
+        """Runs a step; a window the harness lost on the way is fine only when the program
+        is ending (a random click or key chose the exit): check_alive then starts it again."""
+        try:
+            step()
+        except TestFailure as lost:
+            try:
+                self.app.process.wait(timeout=ANSWER_SECONDS)
+            except subprocess.TimeoutExpired:
+                raise AssertionError("%s: %s, while the program keeps running" % (what, lost)) from None
+        self.check_alive(what)
 
 
 def main():
