@@ -89,19 +89,7 @@ class GameControllerTest : public MainWindowTest {
         }
   }
   void PassIfStuck(Board& model) {
-    if (LegalCount(model) == 0) model.Pass();
-  }
-  static CellPos FirstLegalCell(const Board& board) {
-    for (int x = 0; x < kBoardSize; ++x)
-      for (int y = 0; y < kBoardSize; ++y)
-        if (board.CanPlace(x, y, board.SideToMove())) return {x, y};
-    return {-1, -1};
-  }
-  static int LegalCount(const Board& board) {
-    int count = 0;
-    for (int x = 0; x < kBoardSize; ++x)
-      for (int y = 0; y < kBoardSize; ++y) count += board.CanPlace(x, y, board.SideToMove());
-    return count;
+    if (!HasLegalPlacement(model, model.SideToMove())) model.Pass();
   }
   void ExpectShows(const Board& model, const char* opponent) {
     EXPECT_EQ(apptest::CellsDiffering(window_, model), "");
@@ -278,7 +266,7 @@ TEST_F(GameControllerTest, TheHumanPassesAndTheComputerMovesAgain) {
     Reply(model, kHumanPassesReplies[i]);
     if (i + 1 == kHumanPassesHuman.size()) {
       // The box comes before the computer's second move, over its first one.
-      ASSERT_EQ(LegalCount(model), 0);
+      ASSERT_FALSE(HasLegalPlacement(model, model.SideToMove()));
       model.Pass();
     }
   }
@@ -355,7 +343,7 @@ TEST_F(GameControllerTest, TakeBackStopsWhenTheHistoryRunsOut) {
   ASSERT_EQ(model.GetMoveCount(), 1) << "no black stone of the computer's is on the board";
   ExpectShows(model, "Random");
 
-  Play(model, FirstLegalCell(model));
+  Play(model, LegalCells(model, model.SideToMove()).front());
   EXPECT_EQ(ComputerPauses(), 1u);
   ReplyShown(model);
   EXPECT_EQ(model.GetMoveCount(), 3);
