@@ -19,9 +19,12 @@ namespace {
 constexpr int kEmPixels = 16;
 constexpr int kLinePixels = 16;
 
+// Every text of the program needs the font, so there is no going on without it; the user
+// is told what to install, and the process ends as any failed start does, not by a crash.
 [[noreturn]] void FontFailure(const char* what, const char* detail) {
-  std::fprintf(stderr, "tarvel: no usable Japanese font: %s%s%s\n", what, detail ? ": " : "", detail ? detail : "");
-  std::abort();
+  std::fprintf(stderr, "%s: no usable Japanese font: %s%s%s; install fonts-ipafont-gothic\n",
+               program_invocation_short_name, what, detail ? ": " : "", detail ? detail : "");
+  std::exit(1);
 }
 
 // The font every text of the layer is drawn with, opened on first use. A font without

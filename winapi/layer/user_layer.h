@@ -33,6 +33,10 @@ void CloseDisplay();
 // the first window, and again between tests.
 void UseHeadlessDisplay();
 
+// While on, no native window can be made, on whichever display: CreateWindowExA then
+// fails as it does when the window system refuses a window. UseHeadlessDisplay turns it off.
+void FailNativeWindows(bool fail);
+
 // The calls below that name a window do nothing for a window that is gone (and the
 // ones that read give empty results), so that a test may go on after an exit.
 

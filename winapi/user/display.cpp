@@ -16,7 +16,13 @@ std::unique_ptr<Display>& Current() {
   return display;
 }
 
+bool nativeWindowsFail = false;
+
 }  // namespace
+
+bool NativeWindowsFail() { return nativeWindowsFail; }
+
+void FailNativeWindows(bool fail) { nativeWindowsFail = fail; }
 
 Display* OpenedDisplay() { return Current().get(); }
 
@@ -40,6 +46,7 @@ void CloseDisplay() {
 }
 
 void UseHeadlessDisplay() {
+  nativeWindowsFail = false;
   // Windows left from before are destroyed properly, so that their procedures free what they hold.
   while (HWND window = AnyWindow()) DestroyWindow(window);
   ForgetAllClasses();

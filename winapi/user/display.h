@@ -16,7 +16,8 @@ class Display {
   virtual ~Display() = default;
   virtual int ScreenWidth() = 0;
   virtual int ScreenHeight() = 0;
-  virtual void CreateNative(Window& window) = 0;
+  // Makes the native window behind a window; false, with the reason, when it cannot be made.
+  virtual bool CreateNative(Window& window, std::string& error) = 0;
   virtual void DestroyNative(Window& window) = 0;
   virtual void Show(Window& window, bool show) = 0;
   virtual void Present(Window& window) = 0;
@@ -34,6 +35,9 @@ Display& CurrentDisplay();
 Display* OpenedDisplay();
 
 std::unique_ptr<Display> MakeHeadlessDisplay();
+
+// Whether the test switch FailNativeWindows is on: then no native window can be made.
+bool NativeWindowsFail();
 
 // The SDL display; null with an explanation when there is no screen to show windows on.
 Display* OpenSdlDisplay(std::string& error);

@@ -16,7 +16,10 @@ class HeadlessDisplay final : public Display {
  public:
   int ScreenWidth() override { return kScreenWidth; }
   int ScreenHeight() override { return kScreenHeight; }
-  void CreateNative(Window&) override {}
+  bool CreateNative(Window&, std::string& error) override {
+    if (NativeWindowsFail()) error = "native windows are switched off for a test";
+    return !NativeWindowsFail();
+  }
   void DestroyNative(Window&) override {}
   void Show(Window&, bool) override {}
   void Present(Window&) override {}

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <set>
 
 #include "kernel/cp932.h"
 #include "user/window.h"
@@ -19,17 +20,26 @@ class SdlDisplay final : public Display {
   int ScreenWidth() override { return ScreenBounds().w; }
   int ScreenHeight() override { return ScreenBounds().h; }
 
-  void CreateNative(Window& window) override {
-    SDL_Window* sdl = SDL_CreateWindow(Utf8FromCp932(window.title).c_str(), window.x, window.y,
-                                       std::max(window.OuterWidth(), 1), std::max(window.OuterHeight(), 1),
-                                       SDL_WINDOW_HIDDEN);
+  bool CreateNative(Window& window, std::string& error) override {
+    SDL_Window* sdl = NativeWindowsFail() ? nullptr
+                                          : SDL_CreateWindow(Utf8FromCp932(window.title).c_str(), window.x, window.y,
+                                                             std::max(window.OuterWidth(), 1),
+                                                             std::max(window.OuterHeight(), 1), SDL_WINDOW_HIDDEN);
     window.native = sdl;
-    if (sdl) windows_[SDL_GetWindowID(sdl)] = window.handle;
+    if (!sdl) {
+      error = NativeWindowsFail() ? "native windows are switched off for a test" : SDL_GetError();
+      return false;
+    }
+    windows_[SDL_GetWindowID(sdl)] = window.handle;
+    AdoptX11Window(sdl);
+    return true;
   }
 
   void DestroyNative(Window& window) override {
     if (SDL_Window* sdl = NativeOf(window)) {
       windows_.erase(SDL_GetWindowID(sdl));
+      lost_.erase(window.handle);
+      ReleaseX11Window(sdl);
       SDL_DestroyWindow(sdl);
       window.native = nullptr;
     }
@@ -54,6 +64,7 @@ class SdlDisplay final : public Display {
       Handle(event);
     }
     while (SDL_PollEvent(&event)) Handle(event);
+    CloseLostWindows();
     return true;
   }
 
@@ -68,6 +79,17 @@ class SdlDisplay final : public Display {
     return bounds;
   }
 
+  // A window that another client destroyed ends as if its close button was pressed.
+  void CloseLostWindows() {
+    for (const auto& [id, handle] : windows_) {
+      Window* window = FindWindowByHandle(handle);
+      if (window && !lost_.contains(handle) && X11WindowLost(NativeOf(*window))) {
+        lost_.insert(handle);
+        InputClose(*window);
+      }
+    }
+  }
+
   Window* WindowOf(Uint32 id) {
     const auto found = windows_.find(id);
     return found == windows_.end() ? nullptr : FindWindowByHandle(found->second);
@@ -79,6 +101,12 @@ class SdlDisplay final : public Display {
         if (Window* window = WindowOf(event.window.windowID)) {
           if (event.window.event == SDL_WINDOWEVENT_EXPOSED) Present(*window);
           if (event.window.event == SDL_WINDOWEVENT_CLOSE) InputClose(*window);
+          // As on Windows, a menu does not outlive the focus: a click elsewhere or another
+          // window taking the keyboard ends it without choosing anything.
+          if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+            altAlone_ = false;
+            InputCancelMenu(*window);
+          }
         }
         break;
       case SDL_MOUSEMOTION:
@@ -131,6 +159,7 @@ class SdlDisplay final : public Display {
   }
 
   std::map<Uint32, HWND> windows_;
+  std::set<HWND> lost_;  // destroyed by another client and told to close
   bool altAlone_ = false;
 };
 
@@ -163,7 +192,7 @@ Display* OpenSdlDisplay(std::string& error) {
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   // A click that activates a window also does what it does on Windows: press the OK button.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-  IgnoreStaleX11Wakeups();
+  InstallX11ErrorHandlers();
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     error = std::string("cannot open the display: ") + SDL_GetError();
     return nullptr;
@@ -172,9 +201,12 @@ Display* OpenSdlDisplay(std::string& error) {
   const char* driver = SDL_GetCurrentVideoDriver();
   if (!explicitDriver && driver && (!std::strcmp(driver, "offscreen") || !std::strcmp(driver, "dummy"))) {
     SDL_Quit();
-    error = "no display found (SDL has only its offscreen driver)";
+    const char* display = std::getenv("DISPLAY");
+    error = display ? std::string("cannot open the X display \"") + display + "\" named by DISPLAY"
+                    : "cannot open the Wayland display named by WAYLAND_DISPLAY";
     return nullptr;
   }
+  WatchX11Windows();
   return new SdlDisplay;
 }
 

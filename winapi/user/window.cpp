@@ -3,7 +3,8 @@
 #include "user/window.h"
 
 #include <algorithm>
-
+#include <cerrno>
+#include <cstdio>
 #include <map>
 
 #include "user/display.h"
@@ -252,8 +253,16 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
 
   HWND handle = window->handle;
   Window& created = *window;
+  std::string error;
+  if (!winapi::CurrentDisplay().CreateNative(created, error)) {
+    // Nothing half-made is left behind: the caller sees NULL, as on Windows, and the user
+    // learns why.
+    std::fprintf(stderr, "%s: cannot create a window of class %s: %s\n", program_invocation_short_name,
+                 created.className.c_str(), error.c_str());
+    if (window->menu) winapi::UnregisterMenu(window->menu.get());
+    return nullptr;
+  }
   T().windows.emplace(reinterpret_cast<uintptr_t>(handle), std::move(window));
-  winapi::CurrentDisplay().CreateNative(created);
 
   CREATESTRUCTA create{param, instance, menu, parent, height, width, y, x, static_cast<LONG>(style), windowName,
                        className, exStyle};

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "user_layer.h"
@@ -17,7 +18,11 @@ extern "C" const std::size_t tarvel_resources_size;
 int main(int, char** argv) {
   std::string error;
   if (!winapi::OpenDisplay(error)) {
-    std::fprintf(stderr, "%s: %s; to run without a screen, use: xvfb-run -a %s\n", argv[0], error.c_str(), argv[0]);
+    // The way out without a screen only helps where none was named.
+    if (std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY"))
+      std::fprintf(stderr, "%s: %s\n", argv[0], error.c_str());
+    else
+      std::fprintf(stderr, "%s: %s; to run without a screen, use: xvfb-run -a %s\n", argv[0], error.c_str(), argv[0]);
     return 1;
   }
   winapi::SetModuleResources(tarvel_resources, tarvel_resources_size);
