@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "app_testing.h"
@@ -76,6 +77,22 @@ TEST_F(WinMainTest, ReturnsZeroWhenTheClassCannotBeRegistered) {
   ASSERT_NE(RegisterClassA(&wc), 0);
   EXPECT_EQ(Run({}), 0);
   EXPECT_EQ(winapi::FindWindowOfClass("nTarvel"), nullptr);
+}
+
+// Without a native window nothing would ever show: the program must end, saying why,
+// rather than wait for input that cannot come.
+TEST_F(WinMainTest, ReturnsZeroWithOneLineWhenNoNativeWindowCanBeMade) {
+  const size_t objects = winapi::LiveGdiObjectCount();
+  winapi::FailNativeWindows(true);
+  testing::internal::CaptureStderr();
+  const int result = Run({[](HWND window) { winapi::PostClose(window); }});
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(stepsRun, 0u) << "the message loop ran";
+  EXPECT_EQ(winapi::FindWindowOfClass("nTarvel"), nullptr) << "a half-made window was left";
+  EXPECT_EQ(winapi::LiveGdiObjectCount(), objects);
+  EXPECT_NE(said.find("cannot create a window of class nTarvel: "), std::string::npos) << said;
+  EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
 }
 
 TEST_F(WinMainTest, TheWindowAndItsClassAsCreated) {

@@ -193,8 +193,13 @@ Display* OpenSdlDisplay(std::string& error) {
   // A click that activates a window also does what it does on Windows: press the OK button.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   InstallX11ErrorHandlers();
+  const char* x11 = std::getenv("DISPLAY");
+  // Only X was named: SDL's other drivers could show nothing, and trying them prints
+  // their own complaints.
+  if (!explicitDriver && !std::getenv("WAYLAND_DISPLAY")) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-    error = std::string("cannot open the display: ") + SDL_GetError();
+    error = !explicitDriver && x11 ? std::string("cannot open the X display \"") + x11 + "\" named by DISPLAY"
+                                   : std::string("cannot open the display: ") + SDL_GetError();
     return nullptr;
   }
   // SDL falls back to drivers that show nothing; only take them when asked for.
