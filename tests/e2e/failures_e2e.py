@@ -9,7 +9,8 @@ Scenarios:
   server_killed  the X server killed while the program is idle, shows a message box, has
                  a menu open, and pauses before the computer's move: REPEATS times each
   client_killed  the program's connection killed by another client (XKillClient)
-  window_closed  the main window destroyed by another client: ends as a close does
+  window_closed  the main window destroyed by another client: ends as a close does; a
+                 message box destroyed: gone as if closed
   no_font        no Japanese font in fontconfig's configuration
   bad_display    DISPLAY names a display where no X server answers
 """
@@ -188,6 +189,25 @@ def scenario_window_closed(binary, repeats):
             errors = app.process.stderr.read().decode(errors="replace").strip()
             check(code == 0 and not errors, "%s: exit code %d, stderr %r" % (what, code, errors))
             check(times[-1] < LOST_WITHIN, "%s: the program took %.2f s to end" % (what, times[-1]))
+
+        # A message box destroyed by another client is gone as if closed; the game goes on.
+        app = Tarvel(session, binary)
+        bring_to_state(app, "box")
+        box = app.box()
+        session.x("xdotool", "windowclose", str(box))
+        app.box_gone(box)
+        x, y = cell_centre(2, 3)
+        time.sleep(0.2)  # an error about the box would end the program now
+        if app.process.poll() is None:
+            app.click(x, y)
+            wait_for("a black stone after the box went",
+                     lambda: app.process.poll() is not None or app.shot().at(x, y) == BLACK)
+        if app.process.poll() is not None:
+            raise AssertionError("the program ended with its box: code %d, stderr %r" %
+                                 (app.process.returncode, app.process.stderr.read().decode(errors="replace")))
+        app.click_close_button()
+        code = app.exit_code()
+        check(code == 0, "exit code %d after the box was destroyed" % code)
     finally:
         if app:
             app.kill()

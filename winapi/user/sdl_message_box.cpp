@@ -92,6 +92,7 @@ int RunSdlMessageBox(SDL_Window* owner, Window* ownerWindow, const std::string& 
   }
   SDL_Window* window = SDL_CreateWindow(Utf8FromCp932(caption).c_str(), x, y, box.Width(), box.Height(), SDL_WINDOW_HIDDEN);
   if (!window) return 0;
+  AdoptX11Window(window);
   if (owner) SDL_SetWindowModalFor(window, owner);
   SDL_ShowWindow(window);
   SDL_RaiseWindow(window);
@@ -103,6 +104,8 @@ int RunSdlMessageBox(SDL_Window* owner, Window* ownerWindow, const std::string& 
   while (!done) {
     SDL_Event event;
     if (!SDL_WaitEvent(&event)) break;
+    // Destroyed by another client: gone as if closed.
+    if (X11WindowLost(window)) break;
     bool redraw = false;
     switch (event.type) {
       case SDL_WINDOWEVENT:
@@ -159,6 +162,7 @@ int RunSdlMessageBox(SDL_Window* owner, Window* ownerWindow, const std::string& 
     }
     if (redraw && !done) BlitToSdlWindow(window, box.Draw(pressed));
   }
+  ReleaseX11Window(window);
   SDL_DestroyWindow(window);
   if (owner) SDL_RaiseWindow(owner);
   // Show the owner's picture where the box was without waiting for the expose event.
