@@ -251,6 +251,8 @@ def _load_xlib():
         "XSendEvent": (ctypes.c_int, [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
                                       ctypes.c_void_p]),
         "XSetInputFocus": (ctypes.c_int, [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_ulong]),
+        "XDestroyWindow": (ctypes.c_int, [ctypes.c_void_p, ctypes.c_ulong]),
+        "XKillClient": (ctypes.c_int, [ctypes.c_void_p, ctypes.c_ulong]),
     }
     for name, (result, arguments) in signatures.items():
         getattr(x, name).restype, getattr(x, name).argtypes = result, arguments
@@ -527,6 +529,20 @@ class Display:
         """What a window manager does for the close button of a title bar: a
         WM_DELETE_WINDOW message to the window."""
         self._client_message(wid, "WM_PROTOCOLS", [self.atom("WM_DELETE_WINDOW"), 0])
+
+    def minimize(self, wid):
+        """Asks the window manager to iconify a window, as its minimize button does."""
+        self._client_message(wid, "WM_CHANGE_STATE", [3], to=self.root)  # IconicState
+
+    def destroy(self, wid):
+        """Destroys a window from another client, as a misbehaving program may."""
+        self._x.XDestroyWindow(self.dpy, wid)
+        self._x.XSync(self.dpy, 0)
+
+    def kill_client(self, wid):
+        """Closes the X connection of the program that made a window, as xkill does."""
+        self._x.XKillClient(self.dpy, wid)
+        self._x.XSync(self.dpy, 0)
 
     def _client_message(self, wid, kind, data, to=None):
         event = _XClientMessageEvent()
