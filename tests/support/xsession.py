@@ -589,6 +589,14 @@ def cell_centre(x, y):
     return cx, cy + MENU_BAR
 
 
+def _process_state(pid):
+    try:
+        with open(f"/proc/{pid}/stat") as stat, open(f"/proc/{pid}/wchan") as wchan:
+            return f"{stat.read().split(') ')[1].split()[0]} in {wchan.read() or 'user code'}"
+    except OSError as error:
+        return str(error)
+
+
 class Tarvel:
     """The Linux program in a session: its windows, pictures, mouse and keys. Window
     coordinates include the menu bar, which the layer draws inside the window."""
@@ -603,7 +611,11 @@ class Tarvel:
                 raise TestFailure("the program ended at start with code %d: %s" %
                                   (self.process.returncode, self.process.stderr.read().decode(errors="replace")))
             return self.windows_of_pid(mapped_only=True)
-        self.main = wait_for("the main window", started)[0]
+        try:
+            self.main = wait_for("the main window", started)[0]
+        except TestFailure as failure:
+            raise TestFailure(f"{failure}; windows of the program, shown or not: {self.windows_of_pid(False)}; "
+                              f"its state: {_process_state(self.process.pid)}") from None
         wait_for("the first picture", lambda: self.shot().at(CLIENT_W - 1, MENU_BAR + CLIENT_H - 1) != 0)
 
     def x(self, *args):
