@@ -59,12 +59,8 @@ def other_window(session):
     """Another client's window, shown and given the focus. Returns its process."""
     other = subprocess.Popen(["xmessage", "-geometry", "+0+0", "another program"], env=session.env,
                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    def shown():
-        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--class", "xmessage"], env=session.env,
-                               capture_output=True, text=True)
-        return found.stdout.split()
-    window = wait_for("the other program's window", shown)[0]
-    session.x("xdotool", "windowactivate", "--sync", window)
+    window = wait_for("the other program's window", lambda: session.windows_of_class("xmessage"))[0]
+    session.activate(window)
     return other
 
 
@@ -75,7 +71,7 @@ def scenario_menu_focus(binary, repeats):
         app = Tarvel(session, binary)
         # A click on the desktop: openbox takes the focus from the window.
         open_game_menu(app)
-        session.x("xdotool", "mousemove", "--sync", "20", "1000", "click", "1")
+        session.click(20, 1000, park=False)
         wait_for("the popup to close after a click on the desktop", lambda: popup_gone(app))
         click_under_exit_item_and_expect_a_stone(app, "a click on the desktop")
         app.kill()
@@ -162,7 +158,7 @@ def scenario_client_killed(binary, repeats):
         for round_ in range(repeats):
             app = Tarvel(session, binary)
             started = time.monotonic()
-            session.x("xkill", "-id", str(app.main))
+            session.kill_client(app.main)
             times.append(expect_one_line_and_failure(app, "client killed, round %d" % (round_ + 1), started))
     finally:
         if app:
@@ -179,7 +175,7 @@ def scenario_window_closed(binary, repeats):
         for round_ in range(repeats):
             app = Tarvel(session, binary)
             started = time.monotonic()
-            session.x("xdotool", "windowclose", str(app.main))
+            session.destroy(app.main)
             what = "window destroyed, round %d" % (round_ + 1)
             try:
                 code = app.process.wait(timeout=10)
@@ -194,7 +190,7 @@ def scenario_window_closed(binary, repeats):
         app = Tarvel(session, binary)
         bring_to_state(app, "box")
         box = app.box()
-        session.x("xdotool", "windowclose", str(box))
+        session.destroy(box)
         app.box_gone(box)
         x, y = cell_centre(2, 3)
         time.sleep(0.2)  # an error about the box would end the program now

@@ -442,12 +442,20 @@ class Display:
     def windows_of_pid(self, pid, mapped_only=True):
         """The windows, at any depth, that a process marked as its own (_NET_WM_PID), in
         the order of the window tree; only the viewable ones unless mapped_only is false."""
+        return self._windows_where(lambda wid: self.property(wid, "_NET_WM_PID") == [pid], mapped_only)
+
+    def windows_of_class(self, name, mapped_only=True):
+        """The windows, at any depth, whose WM_CLASS names name as instance or class."""
+        return self._windows_where(lambda wid: name in (self.property(wid, "WM_CLASS") or b"").decode(
+            "latin-1").split("\0"), mapped_only)
+
+    def _windows_where(self, matches, mapped_only):
         found, pending = [], [self.root]
         while pending:
             wid = pending.pop(0)
             children = self._tree(wid)[1]
             pending += children
-            if wid == self.root or self.property(wid, "_NET_WM_PID") != [pid]:
+            if wid == self.root or not matches(wid):
                 continue
             a = self._attributes(wid)
             if a and (not mapped_only or a.map_state == _IS_VIEWABLE):
