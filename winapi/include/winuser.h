@@ -65,7 +65,9 @@ typedef struct tagMSG {
 #define WS_VISIBLE 0x10000000L
 #define WS_CAPTION 0x00C00000L
 #define WS_SYSMENU 0x00080000L
+#define WS_THICKFRAME 0x00040000L
 #define WS_MINIMIZEBOX 0x00020000L
+#define WS_MAXIMIZEBOX 0x00010000L
 
 // ShowWindow commands
 #define SW_HIDE 0

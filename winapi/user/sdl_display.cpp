@@ -3,34 +3,58 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <set>
 
 #include "kernel/cp932.h"
+#include "user/desktop_scale.h"
+#include "user/sdl_scaled_frame.h"
 #include "user/window.h"
+#include "user/x11_window.h"
 
 namespace winapi {
 namespace {
 
 SDL_Window* NativeOf(const Window& window) { return static_cast<SDL_Window*>(window.native); }
 
+x11::FrameOffer FrameOfferOf(DWORD style) {
+  return {.title = (style & WS_CAPTION) == WS_CAPTION,
+          .close = (style & WS_SYSMENU) != 0,
+          .minimize = (style & WS_MINIMIZEBOX) != 0,
+          .maximize = (style & WS_MAXIMIZEBOX) != 0,
+          .resize = (style & WS_THICKFRAME) != 0};
+}
+
+// An SDL window of ours: whose it is, and the frames it is shown from.
+struct Native {
+  HWND handle = nullptr;
+  std::unique_ptr<ScaledFrame> frame;
+};
+
 class SdlDisplay final : public Display {
  public:
+  // The program works in its own units; the screen is the desktop's size in them, as
+  // Windows reports it to a program that is not DPI aware.
+  explicit SdlDisplay(double scale) : scale_(scale) {}
   ~SdlDisplay() override { SDL_Quit(); }
 
-  int ScreenWidth() override { return ScreenBounds().w; }
-  int ScreenHeight() override { return ScreenBounds().h; }
+  int ScreenWidth() override { return ScaleDown(ScreenBounds().w, scale_); }
+  int ScreenHeight() override { return ScaleDown(ScreenBounds().h, scale_); }
 
   bool CreateNative(Window& window, std::string& error) override {
-    SDL_Window* sdl = NativeWindowsFail() ? nullptr
-                                          : SDL_CreateWindow(Utf8FromCp932(window.title).c_str(), window.x, window.y,
-                                                             std::max(window.OuterWidth(), 1),
-                                                             std::max(window.OuterHeight(), 1), SDL_WINDOW_HIDDEN);
+    const std::string title = Utf8FromCp932(window.title);
+    SDL_Window* sdl = NativeWindowsFail()
+                          ? nullptr
+                          : SDL_CreateWindow(title.c_str(), ScaleUp(window.x, scale_), ScaleUp(window.y, scale_),
+                                             std::max(ScaleUp(window.OuterWidth(), scale_), 1),
+                                             std::max(ScaleUp(window.OuterHeight(), scale_), 1), SDL_WINDOW_HIDDEN);
     window.native = sdl;
     if (!sdl) {
       error = NativeWindowsFail() ? "native windows are switched off for a test" : SDL_GetError();
       return false;
     }
-    windows_[SDL_GetWindowID(sdl)] = window.handle;
+    x11::DescribeTopLevel(sdl, title, FrameOfferOf(window.style));
+    windows_[SDL_GetWindowID(sdl)] = {window.handle, std::make_unique<ScaledFrame>(scale_)};
     AdoptX11Window(sdl);
     return true;
   }
@@ -50,11 +74,12 @@ class SdlDisplay final : public Display {
   }
 
   void Present(Window& window) override {
-    if (SDL_Window* sdl = NativeOf(window); sdl && window.visible) {
-      Surface frame;
-      ComposeWindow(window, frame);
-      BlitToSdlWindow(sdl, frame);
-    }
+    SDL_Window* sdl = NativeOf(window);
+    if (!sdl || !window.visible) return;
+    const auto native = windows_.find(SDL_GetWindowID(sdl));
+    if (native == windows_.end()) return;
+    ComposeWindow(window, native->second.frame->Frame());
+    native->second.frame->Present(sdl);
   }
 
   bool PumpEvents(bool wait) override {
@@ -69,7 +94,7 @@ class SdlDisplay final : public Display {
   }
 
   int RunMessageBox(Window* owner, const std::string& text, const std::string& caption, UINT) override {
-    return RunSdlMessageBox(owner ? NativeOf(*owner) : nullptr, owner, text, caption);
+    return RunSdlMessageBox(owner ? NativeOf(*owner) : nullptr, owner, text, caption, scale_);
   }
 
  private:
@@ -81,7 +106,8 @@ class SdlDisplay final : public Display {
 
   // A window that another client destroyed ends as if its close button was pressed.
   void CloseLostWindows() {
-    for (const auto& [id, handle] : windows_) {
+    for (const auto& [id, native] : windows_) {
+      const HWND handle = native.handle;
       Window* window = FindWindowByHandle(handle);
       if (window && !lost_.contains(handle) && X11WindowLost(NativeOf(*window))) {
         lost_.insert(handle);
@@ -92,8 +118,10 @@ class SdlDisplay final : public Display {
 
   Window* WindowOf(Uint32 id) {
     const auto found = windows_.find(id);
-    return found == windows_.end() ? nullptr : FindWindowByHandle(found->second);
+    return found == windows_.end() ? nullptr : FindWindowByHandle(found->second.handle);
   }
+
+  int Unscaled(int coordinate) const { return ScaleDown(coordinate, scale_); }
 
   void Handle(const SDL_Event& event) {
     switch (event.type) {
@@ -110,13 +138,15 @@ class SdlDisplay final : public Display {
         }
         break;
       case SDL_MOUSEMOTION:
-        if (Window* window = WindowOf(event.motion.windowID)) InputMouseMove(*window, event.motion.x, event.motion.y);
+        if (Window* window = WindowOf(event.motion.windowID))
+          InputMouseMove(*window, Unscaled(event.motion.x), Unscaled(event.motion.y));
         break;
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP:
         if (event.button.button != SDL_BUTTON_LEFT) break;
         if (Window* window = WindowOf(event.button.windowID))
-          InputMouseButton(*window, event.button.x, event.button.y, event.type == SDL_MOUSEBUTTONDOWN);
+          InputMouseButton(*window, Unscaled(event.button.x), Unscaled(event.button.y),
+                           event.type == SDL_MOUSEBUTTONDOWN);
         break;
       case SDL_KEYDOWN:
       case SDL_KEYUP:
@@ -158,24 +188,13 @@ class SdlDisplay final : public Display {
     }
   }
 
-  std::map<Uint32, HWND> windows_;
+  const double scale_;
+  std::map<Uint32, Native> windows_;
   std::set<HWND> lost_;  // destroyed by another client and told to close
   bool altAlone_ = false;
 };
 
 }  // namespace
-
-void BlitToSdlWindow(SDL_Window* window, const Surface& pixels) {
-  SDL_Surface* target = SDL_GetWindowSurface(window);
-  if (!target || pixels.width <= 0 || pixels.height <= 0) return;
-  SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(pixels.AllPixels().data(),
-                                                           pixels.width, pixels.height, 32, pixels.width * 4,
-                                                           SDL_PIXELFORMAT_RGB888);
-  if (!source) return;
-  SDL_BlitSurface(source, nullptr, target, nullptr);
-  SDL_FreeSurface(source);
-  SDL_UpdateWindowSurface(window);
-}
 
 Display* OpenSdlDisplay(std::string& error) {
   const char* requested = std::getenv("SDL_VIDEODRIVER");
@@ -212,7 +231,7 @@ Display* OpenSdlDisplay(std::string& error) {
     return nullptr;
   }
   WatchX11Windows();
-  return new SdlDisplay;
+  return new SdlDisplay(ChooseDesktopScale(x11::RootResources(), std::getenv("GDK_SCALE")));
 }
 
 }  // namespace winapi

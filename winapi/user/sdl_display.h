@@ -5,13 +5,9 @@
 
 #include <string>
 
-#include "gdi/surface.h"
 #include "user/display.h"
 
 namespace winapi {
-
-// Copies a surface of 0x00RRGGBB pixels onto an SDL window and shows it.
-void BlitToSdlWindow(SDL_Window* window, const Surface& pixels);
 
 // The layer's X error and lost-connection handlers (see x11_errors.cpp); before SDL_Init.
 void InstallX11ErrorHandlers();
@@ -23,7 +19,9 @@ void ReleaseX11Window(SDL_Window* window);
 // Whether another client destroyed the X window behind an SDL window.
 bool X11WindowLost(SDL_Window* window);
 
-// Runs a message box: its own SDL window and a nested event loop until it is dismissed.
-int RunSdlMessageBox(SDL_Window* owner, Window* ownerWindow, const std::string& text, const std::string& caption);
+// Runs a message box: its own SDL window, shown at the desktop's scale, and a nested
+// event loop until it is dismissed.
+int RunSdlMessageBox(SDL_Window* owner, Window* ownerWindow, const std::string& text, const std::string& caption,
+                     double scale);
 
 }  // namespace winapi

@@ -5,8 +5,11 @@
 
 #include "kernel/cp932.h"
 #include "user/classic_look.h"
+#include "user/desktop_scale.h"
 #include "user/sdl_display.h"
+#include "user/sdl_scaled_frame.h"
 #include "user/window.h"
+#include "user/x11_window.h"
 
 namespace winapi {
 namespace {
@@ -44,8 +47,8 @@ class Box {
   int Height() const { return height_; }
   bool OnButton(int x, int y) const { return x >= button_.left && x < button_.right && y >= button_.top && y < button_.bottom; }
 
-  Surface Draw(bool pressed) const {
-    Surface surface(width_, height_);
+  void Draw(bool pressed, Surface& surface) const {
+    if (surface.width != width_ || surface.height != height_) surface = Surface(width_, height_);
     HDC dc = CreateSurfaceDC(&surface);
     Fill(dc, {0, 0, width_, height_}, kFace);
     SetBkMode(dc, TRANSPARENT);
@@ -69,7 +72,6 @@ class Box {
     RECT label{in.left + (pressed ? 1 : 0), in.top + (pressed ? 1 : 0), in.right, in.bottom};
     DrawTextA(dc, "OK", -1, &label, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     ReleaseSurfaceDC(dc);
-    return surface;
   }
 
  private:
@@ -80,27 +82,36 @@ class Box {
 
 }  // namespace
 
-int RunSdlMessageBox(SDL_Window* owner, Window* ownerWindow, const std::string& text, const std::string& caption) {
+int RunSdlMessageBox(SDL_Window* owner, Window* ownerWindow, const std::string& text, const std::string& caption,
+                     double scale) {
   const Box box(text);
+  const int width = ScaleUp(box.Width(), scale), height = ScaleUp(box.Height(), scale);
   int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
   if (owner) {
     int ox, oy, ow, oh;
     SDL_GetWindowPosition(owner, &ox, &oy);
     SDL_GetWindowSize(owner, &ow, &oh);
-    x = ox + (ow - box.Width()) / 2;
-    y = oy + (oh - box.Height()) / 2;
+    x = ox + (ow - width) / 2;
+    y = oy + (oh - height) / 2;
   }
-  SDL_Window* window = SDL_CreateWindow(Utf8FromCp932(caption).c_str(), x, y, box.Width(), box.Height(), SDL_WINDOW_HIDDEN);
+  const std::string title = Utf8FromCp932(caption);
+  SDL_Window* window = SDL_CreateWindow(title.c_str(), x, y, width, height, SDL_WINDOW_HIDDEN);
   if (!window) return 0;
   AdoptX11Window(window);
-  if (owner) SDL_SetWindowModalFor(window, owner);
+  x11::DescribeModalBox(window, owner, title);
   SDL_ShowWindow(window);
   SDL_RaiseWindow(window);
   const Uint32 id = SDL_GetWindowID(window);
   const Uint32 ownerId = owner ? SDL_GetWindowID(owner) : 0;
 
+  ScaledFrame frame(scale);
+  const auto show = [&](bool pressed) {
+    box.Draw(pressed, frame.Frame());
+    frame.Present(window);
+  };
+  const auto over = [&](int wx, int wy) { return box.OnButton(ScaleDown(wx, scale), ScaleDown(wy, scale)); };
   bool pressed = false, pressStarted = false, done = false;
-  BlitToSdlWindow(window, box.Draw(false));
+  show(false);
   while (!done) {
     SDL_Event event;
     if (!SDL_WaitEvent(&event)) break;
@@ -112,6 +123,9 @@ int RunSdlMessageBox(SDL_Window* owner, Window* ownerWindow, const std::string& 
         if (event.window.windowID == id) {
           if (event.window.event == SDL_WINDOWEVENT_CLOSE) done = true;
           if (event.window.event == SDL_WINDOWEVENT_EXPOSED) redraw = true;
+          // A box has no minimize button, but some window managers (openbox) offer the
+          // function anyway and take the owner along: bring both back at once.
+          if (event.window.event == SDL_WINDOWEVENT_MINIMIZED) SDL_RestoreWindow(window);
         } else if (event.window.windowID == ownerId) {
           if (event.window.event == SDL_WINDOWEVENT_EXPOSED && ownerWindow) CurrentDisplay().Present(*ownerWindow);
           // Activating the owner brings its box to the front instead, as on Windows.
@@ -139,20 +153,20 @@ int RunSdlMessageBox(SDL_Window* owner, Window* ownerWindow, const std::string& 
         break;
       case SDL_MOUSEBUTTONDOWN:
         if (event.button.windowID == id && event.button.button == SDL_BUTTON_LEFT &&
-            box.OnButton(event.button.x, event.button.y))
+            over(event.button.x, event.button.y))
           pressStarted = pressed = redraw = true;
         break;
       case SDL_MOUSEMOTION:
         if (event.motion.windowID == id && pressStarted) {
-          const bool over = box.OnButton(event.motion.x, event.motion.y);
-          redraw = over != pressed;
-          pressed = over;
+          const bool onButton = over(event.motion.x, event.motion.y);
+          redraw = onButton != pressed;
+          pressed = onButton;
         }
         break;
       case SDL_MOUSEBUTTONUP:
         if (event.button.windowID == id && event.button.button == SDL_BUTTON_LEFT && pressStarted) {
           pressStarted = false;
-          if (box.OnButton(event.button.x, event.button.y)) done = true;
+          if (over(event.button.x, event.button.y)) done = true;
           pressed = false;
           redraw = true;
         }
@@ -160,7 +174,7 @@ int RunSdlMessageBox(SDL_Window* owner, Window* ownerWindow, const std::string& 
       default:
         break;
     }
-    if (redraw && !done) BlitToSdlWindow(window, box.Draw(pressed));
+    if (redraw && !done) show(pressed);
   }
   ReleaseX11Window(window);
   SDL_DestroyWindow(window);

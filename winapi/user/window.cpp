@@ -87,7 +87,9 @@ Window* FirstInvalidWindow() {
 }
 
 void ComposeWindow(const Window& window, Surface& frame) {
-  frame = Surface(window.OuterWidth(), window.OuterHeight());
+  // The frame of the previous present is drawn over again: every pixel is written below.
+  if (frame.width != window.OuterWidth() || frame.height != window.OuterHeight())
+    frame = Surface(window.OuterWidth(), window.OuterHeight());
   const int top = window.MenuBarHeight();
   for (int y = 0; y < window.client.height; ++y)
     std::copy(window.client.Row(y), window.client.Row(y) + window.client.width, frame.Row(y + top));

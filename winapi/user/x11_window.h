@@ -1,0 +1,32 @@
+// What the X window manager is told about the layer's windows, set before a window is
+// first shown: SDL says too little (every button allowed, boxes as ordinary windows,
+// titles in the locale's charset). Does nothing for windows not on X.
+#pragma once
+
+#include <SDL.h>
+
+#include <optional>
+#include <string>
+
+namespace winapi::x11 {
+
+// What the frame of a window offers, from its Win32 style.
+struct FrameOffer {
+  bool title = true;
+  bool close = true;     // and the window menu
+  bool minimize = true;
+  bool maximize = true;
+  bool resize = true;
+};
+
+// A top-level window of the program: class "tarvel", its title, its frame.
+void DescribeTopLevel(SDL_Window* window, const std::string& utf8Title, const FrameOffer& offer);
+
+// A modal box of owner: a dialog on top of it, out of the task bar, with a title and
+// a close button only.
+void DescribeModalBox(SDL_Window* box, SDL_Window* owner, const std::string& utf8Title);
+
+// The root window's resource database (what xrdb loads), when the display is X's and has one.
+std::optional<std::string> RootResources();
+
+}  // namespace winapi::x11
