@@ -184,8 +184,7 @@ class Storm:
         return self.session.to_screen(self.app.main, x, y)
 
     def button(self, number, down):
-        self.session._xtst.XTestFakeButtonEvent(self.session.dpy, number, down, 0)
-        self.session._x.XSync(self.session.dpy, 0)
+        self.session.button(number, down)
 
     def point(self):
         """Anywhere in the window, menu bar included, or a cell's centre half of the time."""

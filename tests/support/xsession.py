@@ -1,10 +1,10 @@
 """The tests' one X harness: a private X server (Xvfb, with the openbox window manager when
-asked), its windows, the mouse and the keyboard (XTEST, as if from real devices),
-screenshots, PNG files, and waits.
+asked), its windows, the mouse and the keyboard (xdotool, whose events arrive as if from
+real devices), screenshots, PNG files, and waits.
 
 Everything waits on what happens (a window appears, pixels change, a process ends) with a
-deadline, never on a fixed pause. Pure standard library: the X calls go through ctypes to
-libX11 and libXtst.
+deadline, never on a fixed pause. Apart from xdotool, pure standard library: the X calls
+that look at windows and pixels go through ctypes to libX11.
 
 As a program it runs a command in an X server of its own and returns the command's exit
 code: python3 xsession.py COMMAND [ARGUMENT...]
@@ -220,7 +220,6 @@ _IS_VIEWABLE, _CLIENT_MESSAGE, _Z_PIXMAP = 2, 33, 2
 def _load_xlib():
     c_ulong_p = ctypes.POINTER(ctypes.c_ulong)
     x = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
-    xtst = ctypes.CDLL(ctypes.util.find_library("Xtst") or "libXtst.so.6")
     signatures = {
         "XOpenDisplay": (ctypes.c_void_p, [ctypes.c_char_p]),
         "XDefaultRootWindow": (ctypes.c_ulong, [ctypes.c_void_p]),
@@ -243,8 +242,6 @@ def _load_xlib():
         "XFree": (ctypes.c_int, [ctypes.c_void_p]),
         "XSync": (ctypes.c_int, [ctypes.c_void_p, ctypes.c_int]),
         "XCloseDisplay": (ctypes.c_int, [ctypes.c_void_p]),
-        "XKeysymToKeycode": (ctypes.c_ubyte, [ctypes.c_void_p, ctypes.c_ulong]),
-        "XStringToKeysym": (ctypes.c_ulong, [ctypes.c_char_p]),
         "XSetErrorHandler": (ctypes.c_void_p, [_ERROR_HANDLER]),
         "XSetIOErrorHandler": (ctypes.c_void_p, [_IO_ERROR_HANDLER]),
         "XSetIOErrorExitHandler": (None, [ctypes.c_void_p, _IO_ERROR_EXIT_HANDLER, ctypes.c_void_p]),
@@ -256,10 +253,7 @@ def _load_xlib():
     }
     for name, (result, arguments) in signatures.items():
         getattr(x, name).restype, getattr(x, name).argtypes = result, arguments
-    xtst.XTestFakeMotionEvent.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int, ctypes.c_int, ctypes.c_ulong]
-    xtst.XTestFakeButtonEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
-    xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
-    return x, xtst
+    return x
 
 
 def _picture_of(image):
@@ -284,11 +278,6 @@ def _picture_of(image):
             for c, (mask, shift) in enumerate(masks):
                 out[(y * i.width + x) * 3 + c] = (value & mask) >> shift
     return Picture(i.width, i.height, out)
-
-
-# xdotool's names for the modifier keys, which tests written for it still use.
-_KEY_ALIASES = {"alt": "Alt_L", "ctrl": "Control_L", "control": "Control_L", "shift": "Shift_L",
-                "super": "Super_L", "meta": "Meta_L"}
 
 
 class Window:
@@ -334,7 +323,7 @@ class Display:
         self.env = dict(os.environ, DISPLAY=self.name)
         self.env.pop("WAYLAND_DISPLAY", None)
         self.env.pop("SDL_VIDEODRIVER", None)
-        self._x, self._xtst = _load_xlib()
+        self._x = _load_xlib()
         # A window may vanish between listing it and asking about it: ignore such errors
         # instead of letting Xlib end the process.
         self._error_handler = _ERROR_HANDLER(lambda dpy, event: 0)
@@ -487,21 +476,28 @@ class Display:
         finally:
             self._x.XDestroyImage(image)
 
-    # -- input
+    # -- input: xdotool sends it through XTEST and waits for the server before it exits
+
+    def xdotool(self, *args):
+        try:
+            subprocess.run(["xdotool", *map(str, args)], env=self.env, check=True, capture_output=True,
+                           timeout=DEADLINE)
+        except subprocess.CalledProcessError as failure:
+            raise TestFailure(f"xdotool {' '.join(map(str, args))}: {failure.stderr.strip()}") from None
 
     def move(self, x, y):
-        self._xtst.XTestFakeMotionEvent(self.dpy, -1, int(x), int(y), 0)
-        self._x.XSync(self.dpy, 0)
+        self.xdotool("mousemove", int(x), int(y))
+
+    def button(self, number, down):
+        self.xdotool("mousedown" if down else "mouseup", number)
 
     def click(self, x, y, button=1, park=True):
         """Clicks at a screen position. Then, unless park is false, puts the pointer in the
         screen's bottom right corner, where it hovers over nothing."""
-        self.move(x, y)
-        for down in (1, 0):
-            self._xtst.XTestFakeButtonEvent(self.dpy, button, down, 0)
-            self._x.XSync(self.dpy, 0)
+        steps = ["mousemove", int(x), int(y), "click", button]
         if park:
-            self.park()
+            steps += ["mousemove", self.width - 1, self.height - 1]
+        self.xdotool(*steps)
 
     def to_screen(self, wid, x, y):
         wx, wy, _, _ = self.geometry(wid)
@@ -564,18 +560,8 @@ class Display:
 
     def key(self, name):
         """Presses and releases one key by its keysym name ("F10", "g", "Return"), or a
-        chord ("ctrl+z"): the keys pressed in order, released in reverse."""
-        codes = []
-        for part in name.split("+"):
-            keysym = self._x.XStringToKeysym(_KEY_ALIASES.get(part.lower(), part).encode())
-            code = keysym and self._x.XKeysymToKeycode(self.dpy, keysym)
-            if not code:
-                raise TestFailure(f"no key code for {part!r}")
-            codes.append(code)
-        for down, order in ((1, codes), (0, codes[::-1])):
-            for code in order:
-                self._xtst.XTestFakeKeyEvent(self.dpy, code, down, 0)
-                self._x.XSync(self.dpy, 0)
+        chord ("alt+g"): the keys pressed in order, released in reverse."""
+        self.xdotool("key", name)
 
 
 class XSession(Display):
