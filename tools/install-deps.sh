@@ -19,7 +19,8 @@ windows=(g++-mingw-w64-x86-64-posix)
 package=(dpkg-dev file)
 tests=(
   libgtest-dev libpng-dev python3
-  xvfb openbox libxtst6   # the X harness drives its display through Xlib and XTest
+  xvfb openbox xdotool   # the X harness: a private server, a window manager, mouse and keys
+  x11-utils              # xmessage, another program's window in the failure tests
   clang-14 libclang-rt-14-dev
   wine64 locales
   desktop-file-utils appstream lintian
