@@ -10,6 +10,7 @@
 #include "user/desktop_scale.h"
 #include "user/sdl_scaled_frame.h"
 #include "user/window.h"
+#include "user/x11_errors.h"
 #include "user/x11_window.h"
 
 namespace winapi {

@@ -9,6 +9,7 @@
 #include "user/sdl_display.h"
 #include "user/sdl_scaled_frame.h"
 #include "user/window.h"
+#include "user/x11_errors.h"
 #include "user/x11_window.h"
 
 namespace winapi {

@@ -22,7 +22,8 @@
 // after SDL_Init would be gone by then, and Xlib's default one would end the program.
 //
 // Kept apart from the rest of the layer: Xlib's names (Window, Display) clash with ours.
-#include <SDL.h>
+#include "user/x11_errors.h"
+
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <X11/Xproto.h>
@@ -34,14 +35,7 @@
 #include <cstdlib>
 #include <map>
 
-// Declared for the rest of the layer in sdl_display.h, which cannot be included here.
 namespace winapi {
-void InstallX11ErrorHandlers();
-void WatchX11Windows();
-void AdoptX11Window(SDL_Window* window);
-void ReleaseX11Window(SDL_Window* window);
-bool X11WindowLost(SDL_Window* window);
-
 namespace {
 
 XErrorHandler previousHandler = nullptr;
