@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 DESTDIR ?=
 
-.PHONY: all build game test run install package clean sanitize-build test-sanitize test-fuzz windows
+.PHONY: all build game test run install package release clean sanitize-build test-sanitize test-fuzz windows
 
 all: build
 
@@ -41,6 +41,13 @@ package: game
 	@tools/install-deps.sh package
 	cmake --build $(BUILD_DIR) --target tarvel_deb
 
+# The downloads of a release, and only they, in $(BUILD_DIR)/release: the .deb, the Windows
+# installer and zip, the source tarball and SHA256SUMS (tools/release.py). Their times come
+# from SOURCE_DATE_EPOCH, the commit's time unless set.
+release: package windows
+	@tools/install-deps.sh release
+	python3 tools/release.py --build-dir $(BUILD_DIR) --windows-dir $(WINDOWS_DIR)
+
 # The whole suite again under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer.
 sanitize-build:
 	@tools/install-deps.sh test
@@ -48,7 +55,7 @@ sanitize-build:
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 
 test-sanitize: sanitize-build
-	ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS) -LE 'windows|e2e|package'
+	ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS) -LE 'windows|e2e|package|release'
 
 # A bounded run of the game's fuzzer (clang's libFuzzer), replaying the checked-in corpus first.
 test-fuzz:

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages one purpose needs, only those missing.
-# Usage: tools/install-deps.sh run|windows|package|test
+# Usage: tools/install-deps.sh run|windows|package|release|test
 #   run      build the game and play it
 #   windows  cross-compile tarvel.exe
 #   package  build the game and its Debian package
+#   release  all of the above, the Windows installer and zip, and the source tarball
 #   test     all of the above and everything the tests use
 set -euo pipefail
 
@@ -17,21 +18,24 @@ game=(
 )
 windows=(g++-mingw-w64-x86-64-posix)
 package=(dpkg-dev file)
+release=(wixl python3 git)   # wixl builds the installer; the release script is Python
 tests=(
-  libgtest-dev libpng-dev python3
+  libgtest-dev libpng-dev
   xvfb openbox xdotool   # the X harness: a private server, a window manager, mouse and keys
   x11-utils              # xmessage, another program's window in the failure tests
   clang-14 libclang-rt-14-dev
   wine64 locales
   desktop-file-utils appstream lintian
+  msitools               # msiinfo reads the installer's tables back
 )
 
 case "${1:-}" in
   run) wanted=("${tools[@]}" "${game[@]}") ;;
   windows) wanted=("${tools[@]}" "${windows[@]}") ;;
   package) wanted=("${tools[@]}" "${game[@]}" "${package[@]}") ;;
-  test) wanted=("${tools[@]}" "${game[@]}" "${windows[@]}" "${package[@]}" "${tests[@]}") ;;
-  *) echo "usage: $0 run|windows|package|test" >&2; exit 2 ;;
+  release) wanted=("${tools[@]}" "${game[@]}" "${windows[@]}" "${package[@]}" "${release[@]}") ;;
+  test) wanted=("${tools[@]}" "${game[@]}" "${windows[@]}" "${package[@]}" "${release[@]}" "${tests[@]}") ;;
+  *) echo "usage: $0 run|windows|package|release|test" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Renders the desktop icon's PNG sizes from its SVG into dist/icons/hicolor/NxN/apps/.
-# The PNGs are committed; run this again after changing the SVG.
-# Needs rsvg-convert (Debian package librsvg2-bin).
+# Renders the desktop icon's PNG sizes from its SVG into dist/icons/hicolor/NxN/apps/, and
+# the Windows icon dist/windows/tarvel.ico (16 to 64 px as bitmaps, 256 px as PNG, as
+# Explorer and the Start menu pick them) that the installer carries for its shortcut and
+# its entry in the installed programs.
+# The results are committed; run this again after changing the SVG.
+# Needs rsvg-convert and icotool (Debian packages librsvg2-bin and icoutils).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 svg=dist/icons/hicolor/scalable/apps/io.github.harukakitami.tarvel.svg
@@ -10,3 +13,14 @@ for size in 16 32 48 64 128 256; do
   mkdir -p "$(dirname "$out")"
   rsvg-convert --width "$size" --height "$size" --format png "$svg" --output "$out"
 done
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+small=()
+for size in 16 24 32 48 64; do
+  rsvg-convert --width "$size" --height "$size" --format png "$svg" --output "$work/$size.png"
+  small+=("$work/$size.png")
+done
+rsvg-convert --width 256 --height 256 --format png "$svg" --output "$work/256.png"
+mkdir -p dist/windows
+icotool --create --output dist/windows/tarvel.ico "${small[@]}" --raw="$work/256.png"
