@@ -9,7 +9,8 @@ DESTDIR ?=
 
 .PHONY: all build game test run install package release clean sanitize-build test-sanitize test-fuzz windows
 
-all: build
+# A plain `make` builds the game alone, as `make run` does, and installs only what that needs.
+all: game
 
 # The game alone, without the tests: a new build directory is configured without them,
 # so that neither GoogleTest nor the test tools need to be installed; one that `make test`

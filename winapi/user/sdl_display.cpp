@@ -212,6 +212,9 @@ Display* OpenSdlDisplay(std::string& error) {
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   // A click that activates a window also does what it does on Windows: press the OK button.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  // SDL holds the screen saver off for as long as it runs; a board game left open must not
+  // keep the screen lit, and a Windows program does not hold it off either.
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   InstallX11ErrorHandlers();
   const char* x11 = std::getenv("DISPLAY");
   // Only X was named: SDL's other drivers could show nothing, and trying them prints
