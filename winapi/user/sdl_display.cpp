@@ -1,7 +1,6 @@
 #include "user/sdl_display.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <set>
@@ -200,8 +199,14 @@ class SdlDisplay final : public Display {
 Display* OpenSdlDisplay(std::string& error) {
   const char* requested = std::getenv("SDL_VIDEODRIVER");
   const bool explicitDriver = requested && *requested;
-  if (!explicitDriver && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
-    error = "no display found (DISPLAY is not set)";
+  // The layer lives on X (frames, hints, desktop scale, window class, windows lost to other
+  // clients) and reaches Wayland desktops through XWayland. SDL's Wayland driver would need
+  // all of that anew, cannot place a box over its owner, and crashed in SDL_Init on a
+  // compositor without a seat.
+  if (!explicitDriver && !std::getenv("DISPLAY")) {
+    error = std::getenv("WAYLAND_DISPLAY")
+                ? "this Wayland session has no X server (DISPLAY is not set); XWayland is needed"
+                : "no display found (DISPLAY is not set)";
     return nullptr;
   }
   // Software drawing throughout: the first frame comes quickly and the process stays small.
@@ -217,21 +222,11 @@ Display* OpenSdlDisplay(std::string& error) {
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   InstallX11ErrorHandlers();
   const char* x11 = std::getenv("DISPLAY");
-  // Only X was named: SDL's other drivers could show nothing, and trying them prints
-  // their own complaints.
-  if (!explicitDriver && !std::getenv("WAYLAND_DISPLAY")) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+  // Only X: SDL's other drivers show nothing here, and trying them prints their own complaints.
+  if (!explicitDriver) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     error = !explicitDriver && x11 ? std::string("cannot open the X display \"") + x11 + "\" named by DISPLAY"
                                    : std::string("cannot open the display: ") + SDL_GetError();
-    return nullptr;
-  }
-  // SDL falls back to drivers that show nothing; only take them when asked for.
-  const char* driver = SDL_GetCurrentVideoDriver();
-  if (!explicitDriver && driver && (!std::strcmp(driver, "offscreen") || !std::strcmp(driver, "dummy"))) {
-    SDL_Quit();
-    const char* display = std::getenv("DISPLAY");
-    error = display ? std::string("cannot open the X display \"") + display + "\" named by DISPLAY"
-                    : "cannot open the Wayland display named by WAYLAND_DISPLAY";
     return nullptr;
   }
   WatchX11Windows();
