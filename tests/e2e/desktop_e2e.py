@@ -11,8 +11,11 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from tarvel_screen import MENU_FACE
-from xsession import CLIENT_H, CLIENT_W, MENU_BAR, Image, Tarvel, XSession, cell_centre, read_png, wait_for
+from checks import wait_for
+from picture import Picture, read_png
+from tarvel_linux import Tarvel, cell_centre
+from tarvel_screen import CLIENT_H, CLIENT_W, MENU_BAR, MENU_FACE
+from xsession import XSession
 from tarvel_e2e import GAME_ITEMS, GAME_TITLE, HELP_TITLE, PASSING_GAME, check, count, item_centre, stones
 
 # _MOTIF_WM_HINTS bits.
@@ -92,8 +95,8 @@ class Unscaled:
 def halved(image):
     """A doubled picture at 1x: one pixel of each 2 x 2 square."""
     width = image.width * 3
-    rows = [image.data[y * width:(y + 1) * width] for y in range(0, image.height, 2)]
-    return Image(image.width // 2, image.height // 2, b"".join(
+    rows = [image.rgb[y * width:(y + 1) * width] for y in range(0, image.height, 2)]
+    return Picture(image.width // 2, image.height // 2, b"".join(
         bytes(b for i in range(0, width, 6) for b in row[i:i + 3]) for row in rows))
 
 
@@ -101,8 +104,8 @@ def check_doubled(image, what):
     """Every pixel shown as an exact 2 x 2 square."""
     width = image.width * 3
     for y in range(0, image.height, 2):
-        top = image.data[y * width:(y + 1) * width]
-        check(top == image.data[(y + 1) * width:(y + 2) * width], "%s: rows %d and %d differ" % (what, y, y + 1))
+        top = image.rgb[y * width:(y + 1) * width]
+        check(top == image.rgb[(y + 1) * width:(y + 2) * width], "%s: rows %d and %d differ" % (what, y, y + 1))
         check(top[0::6] == top[3::6] and top[1::6] == top[4::6] and top[2::6] == top[5::6],
               "%s: row %d is not made of pixel pairs" % (what, y))
 
@@ -125,7 +128,7 @@ def check_opening_doubled(app):
     check_doubled(shot, "the window")
     golden = read_png(GOLDEN)
     client = halved(shot).crop(0, MENU_BAR, CLIENT_W, CLIENT_H)
-    check(client.data == golden.data, "the client area is not the opening picture doubled")
+    check(client.rgb == golden.rgb, "the client area is not the opening picture doubled")
 
 
 def play_to_the_pass(app, scale):
@@ -146,8 +149,7 @@ def scenario_hints(app):
     check_dialog(app, box, "About..")
     # Minimizing a box must not hide the game. The request is asynchronous and the fault
     # is windows that stay away, so look again once the window manager has long acted.
-    IconicState = 3
-    app.session._client_message(box, "WM_CHANGE_STATE", [IconicState], to=app.session.root)
+    app.session.minimize(box)
     time.sleep(1.5)
     check({app.main, box} <= set(app.windows_of_pid()), "a minimized box left %s" % app.windows_of_pid())
     app.key("Escape", window=box)

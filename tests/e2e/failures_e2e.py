@@ -21,7 +21,9 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from xsession import Tarvel, XSession, cell_centre, wait_for
+from checks import wait_for
+from tarvel_linux import Tarvel, cell_centre
+from xsession import XSession
 
 BLACK, BOARD, FACE = 0x000000, 0x3F9F6F, 0xD4D0C8
 GAME_TITLE, HELP_TITLE = (30, 10), (100, 10)
@@ -143,7 +145,7 @@ def scenario_server_killed(binary, repeats):
                 # SIGTERM: the server drops every connection at once, as when it dies, and
                 # still removes its socket and lock, which a SIGKILL would leave for the
                 # next server to trip over.
-                session.xvfb.terminate()
+                session.server.terminate()
                 times.append(expect_one_line_and_failure(app, "server killed, %s, round %d" % (state, round_ + 1),
                                                          started))
             finally:

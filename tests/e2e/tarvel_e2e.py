@@ -7,9 +7,12 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from tarvel_screen import BLACK, BOARD, HIGHLIGHT, MENU_FACE, cell_states
-from xsession import CLIENT_H, CLIENT_W, MENU_BAR, Tarvel, XSession, cell_centre, read_png, wait_for
-from xsession import expect as check
+from checks import expect as check
+from checks import wait_for
+from picture import read_png
+from tarvel_linux import Tarvel, cell_centre
+from tarvel_screen import BLACK, BOARD, CLIENT_H, CLIENT_W, HIGHLIGHT, MENU_BAR, MENU_FACE, cell_states
+from xsession import XSession
 
 # Two people: White cannot move after Black's 11th move and passes; Black's 12th move
 # takes White's last stones and the game ends, 16 to 0.

@@ -158,7 +158,11 @@ def check_start(deb, version, golden_path):
     """The program from the package alone (not the build tree) shows the opening, answers a
     click, and carries the window class the launcher names, so that docks match them."""
     sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-    from xsession import CLIENT_H, CLIENT_W, MENU_BAR, Tarvel, XSession, cell_centre, read_png, wait_for
+    from checks import wait_for
+    from picture import read_png
+    from tarvel_linux import Tarvel, cell_centre
+    from tarvel_screen import CLIENT_H, CLIENT_W, MENU_BAR
+    from xsession import XSession
 
     root = extract(deb)
     # Started under another file name: SDL would name the window class after the file,

@@ -28,9 +28,11 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
 sys.path.insert(0, HERE)
+from checks import TestFailure, end_with_parent, wait_for  # noqa: E402
+from tarvel_linux import Tarvel, cell_centre  # noqa: E402
 from tarvel_screen import BLACK, BOARD, CLIENT_H, CLIENT_W, MENU_BAR, WHITE  # noqa: E402
 from x11_ping import Pinger  # noqa: E402
-from xsession import Tarvel, TestFailure, XSession, cell_centre, end_with_parent, wait_for  # noqa: E402
+from xsession import XSession  # noqa: E402
 
 ANSWER_SECONDS = 5.0
 RSS_SLACK_KB = 8 * 1024
@@ -347,7 +349,7 @@ def main():
         if code != 0:
             raise AssertionError("exit through the menu gave code %d" % code)
         log("exit code 0")
-        storm.pinger.close()
+        storm.pinger.disconnect()
     except AssertionError as failure:
         print("FAIL (seed %d): %s" % (seed, failure), flush=True)
         if apps:

@@ -6,7 +6,7 @@ import os
 import time
 
 import tarvel_screen as ts
-from xsession import TestFailure, wait_for
+from checks import TestFailure, wait_for
 
 MAIN_TITLE = "Tarvel"
 # A point on the menu bar's first item, "ゲーム(&G)", in client coordinates: the bar lies

@@ -23,7 +23,9 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import tarvel_screen as ts
 from game_driver import GameWindow
 from wine import Prefix
-from xsession import Display, Picture, TestFailure, end_with_parent, expect
+from checks import TestFailure, end_with_parent, expect
+from picture import Picture
+from xsession import Display
 
 MOVES = 8
 CHECKPOINTS = (0, 4, 8)

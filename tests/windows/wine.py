@@ -11,7 +11,7 @@ import shutil
 import subprocess
 import tempfile
 
-from xsession import TestFailure, end_with_parent
+from checks import TestFailure, end_with_parent
 
 WINE_DIR = os.environ.get("TARVEL_WINE_DIR", "/usr/lib/wine")
 WINE = os.path.join(WINE_DIR, "wine64")

@@ -19,7 +19,9 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import tarvel_screen as ts
 from game_driver import GameWindow
 from wine import Prefix
-from xsession import Display, TestFailure, expect, read_png
+from checks import TestFailure, expect
+from picture import read_png
+from xsession import Display
 
 HATCH_OR_WHITE = (ts.HATCH_RGB, ts.WHITE_RGB)
 

@@ -12,7 +12,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from wine import Prefix
-from xsession import TestFailure
+from checks import TestFailure
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ENSURE_LOCALE = os.path.join(HERE, "..", "..", "tools", "wine", "ensure-locale.sh")
