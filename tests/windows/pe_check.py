@@ -73,8 +73,8 @@ class PeFile:
         if data[pe_offset : pe_offset + 4] != b"PE\0\0":
             raise PeError("no PE signature")
         coff = pe_offset + 4
-        self.machine, nsections, _, _, _, opt_size, self.characteristics = struct.unpack_from(
-            "<HHIIIHH", data, coff)
+        self.machine, nsections, _, self.symbol_table, self.symbols, opt_size, self.characteristics = \
+            struct.unpack_from("<HHIIIHH", data, coff)
         opt = coff + 20
         (self.magic,) = struct.unpack_from("<H", data, opt)
         if self.magic != PE32_PLUS:

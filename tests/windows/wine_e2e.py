@@ -4,10 +4,11 @@ style and class as a probe inside the program reads them, a click on a
 legal cell and the computer's answer, menu commands by mouse and by keyboard, the About
 box, and the exit through the menu with exit code 0 (scenario "play"); start and the
 close command of the title bar, exit code 0 (scenario "close"); two people at the mouse,
-a pass and the end of a game with their message boxes (scenario "ending").
+a pass and the end of a game with their message boxes (scenario "ending"); start, a click
+answered and the exit through the menu, for a program installed elsewhere (scenario "click").
 
 Usage: wine_e2e.py --exe build-windows/tarvel.exe --probe window_probe.exe --prefix PREFIX
-                   --workdir DIR [--scenario play|close|ending] [--golden opening.png]
+                   --workdir DIR [--scenario play|close|ending|click] [--golden opening.png]
 """
 
 import argparse
@@ -105,6 +106,23 @@ def close_from_title_bar(game, display):
     expect(code == 0, f"exit code {code}, expected 0")
 
 
+def click_and_exit(game):
+    """The opening, a click on a legal cell answered by the first computer player, and the
+    exit through the menu by keyboard with exit code 0."""
+    opening = ts.opening()
+    game.wait_position("the opening position", lambda p: p == opening)
+    cell = opening.legal_moves("B")[0]
+    after = opening.play(*cell, "B")
+    answers = {after.play(x, y, "W") for x, y in after.legal_moves("W")}
+    game.click_cell(*cell)
+    game.wait_position(f"black's stone on {cell} and the computer's answer", lambda p: p in answers, 60)
+    print(f"black on {cell}, and the computer answered")
+    game.menu_by_keys("g", "x")  # "終了(&X)"
+    code = game.wait_exit(30)
+    print(f"exit through the menu by keyboard: exit code {code}")
+    expect(code == 0, f"exit code {code}, expected 0")
+
+
 def max_answers(position):
     """The cells Max may choose for White: the first legal corner in scan order, else every
     legal cell that turns the most stones."""
@@ -190,6 +208,9 @@ def play(args):
                 return
             if args.scenario == "ending":
                 pass_and_end(game, display)
+                return
+            if args.scenario == "click":
+                click_and_exit(game)
                 return
 
             check_window_and_class(prefix, args.probe)
@@ -321,9 +342,10 @@ def main():
     parser.add_argument("--workdir", required=True)
     parser.add_argument("--probe", help="window_probe.exe, with class_probe.dll beside it (scenario play)")
     parser.add_argument("--golden", help="a picture of the client area at the opening to compare with")
-    parser.add_argument("--scenario", choices=("play", "close", "ending"), default="play",
+    parser.add_argument("--scenario", choices=("play", "close", "ending", "click"), default="play",
                         help="play: the whole game scenario; close: start and close from the title bar; "
-                             "ending: two people, a pass and the end of a game")
+                             "ending: two people, a pass and the end of a game; "
+                             "click: start, a click answered, exit")
     args = parser.parse_args()
     try:
         play(args)
