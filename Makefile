@@ -3,11 +3,12 @@
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
 WINDOWS_DIR ?= build-windows
+COVERAGE_DIR ?= build-coverage
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 DESTDIR ?=
 
-.PHONY: all build game test run install package release clean sanitize-build test-sanitize test-fuzz windows
+.PHONY: all build game test run install package release clean sanitize-build test-sanitize test-fuzz windows coverage
 
 # A plain `make` builds the game alone, as `make run` does, and installs only what that needs.
 all: game
@@ -68,6 +69,21 @@ test: build windows
 	$(MAKE) test-sanitize
 	$(MAKE) test-fuzz
 
+# Line and branch coverage per source folder (gcovr), from a build with gcc's counters
+# that runs the unit and end-to-end tests. A measure to read, with no threshold; the
+# report is printed even when a test fails, and then make fails.
+coverage:
+	@tools/install-deps.sh coverage
+	cmake -S . -B $(COVERAGE_DIR) -DCMAKE_BUILD_TYPE=Debug -DBUILD_TESTING=ON -DTARVEL_COVERAGE=ON
+	cmake --build $(COVERAGE_DIR) -j $(JOBS)
+	find $(COVERAGE_DIR) -name '*.gcda' -delete
+	ctest --test-dir $(COVERAGE_DIR) --output-on-failure -j $(JOBS) -LE 'windows|package|release|storm|soak'; \
+	  status=$$?; \
+	  gcovr --root . --object-directory $(COVERAGE_DIR) --exclude-throw-branches --exclude-unreachable-branches \
+	    $(foreach d,rules players game win winapi tools,--filter '$(d)/') \
+	    --json-summary $(COVERAGE_DIR)/coverage.json && \
+	  python3 tools/coverage_by_folder.py $(COVERAGE_DIR)/coverage.json && exit $$status
+
 # tarvel.exe for 64-bit Windows, cross-compiled with MinGW-w64 and linked fully static.
 windows:
 	@tools/install-deps.sh windows
@@ -75,4 +91,4 @@ windows:
 	cmake --build $(WINDOWS_DIR) -j $(JOBS)
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(WINDOWS_DIR) build-fuzz build-fuzz.configure.log
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(WINDOWS_DIR) $(COVERAGE_DIR) build-fuzz build-fuzz.configure.log

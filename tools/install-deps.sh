@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages one purpose needs, only those missing.
-# Usage: tools/install-deps.sh run|windows|package|release|test
+# Usage: tools/install-deps.sh run|windows|package|release|test|coverage
 #   run      build the game and play it
 #   windows  cross-compile tarvel.exe
 #   package  build the game and its Debian package
 #   release  all of the above, the Windows installer and zip, and the source tarball
 #   test     all of the above and everything the tests use
+#   coverage the tests and gcovr, which reports what they reach
 set -euo pipefail
 
 # Each package is named once, in the list of the first purpose that needs it.
@@ -28,6 +29,7 @@ tests=(
   desktop-file-utils appstream lintian
   msitools               # msiinfo reads the installer's tables back
 )
+coverage=(gcovr)
 
 case "${1:-}" in
   run) wanted=("${tools[@]}" "${game[@]}") ;;
@@ -35,7 +37,9 @@ case "${1:-}" in
   package) wanted=("${tools[@]}" "${game[@]}" "${package[@]}") ;;
   release) wanted=("${tools[@]}" "${game[@]}" "${windows[@]}" "${package[@]}" "${release[@]}") ;;
   test) wanted=("${tools[@]}" "${game[@]}" "${windows[@]}" "${package[@]}" "${release[@]}" "${tests[@]}") ;;
-  *) echo "usage: $0 run|windows|package|release|test" >&2; exit 2 ;;
+  coverage) wanted=("${tools[@]}" "${game[@]}" "${windows[@]}" "${package[@]}" "${release[@]}" "${tests[@]}"
+                    "${coverage[@]}") ;;
+  *) echo "usage: $0 run|windows|package|release|test|coverage" >&2; exit 2 ;;
 esac
 
 missing=()
