@@ -1,4 +1,4 @@
-#include "user/sdl_display.h"
+#include "user/sdl/sdl_display.h"
 
 #include <cstdlib>
 #include <map>
@@ -6,11 +6,11 @@
 #include <set>
 
 #include "kernel/cp932.h"
-#include "user/desktop_scale.h"
-#include "user/sdl_scaled_frame.h"
+#include "user/sdl/desktop_scale.h"
+#include "user/sdl/sdl_scaled_frame.h"
 #include "user/window.h"
-#include "user/x11_errors.h"
-#include "user/x11_window.h"
+#include "user/x11/x11_errors.h"
+#include "user/x11/x11_window.h"
 
 namespace winapi {
 namespace {

@@ -1,8 +1,8 @@
-#include "user/sdl_scaled_frame.h"
+#include "user/sdl/sdl_scaled_frame.h"
 
 #include <algorithm>
 
-#include "user/desktop_scale.h"
+#include "user/sdl/desktop_scale.h"
 
 namespace winapi {
 namespace {

@@ -1,4 +1,4 @@
-#include "user/desktop_scale.h"
+#include "user/sdl/desktop_scale.h"
 
 #include <algorithm>
 #include <cmath>

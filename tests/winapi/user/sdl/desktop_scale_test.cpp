@@ -1,5 +1,5 @@
 // The desktop's scale as read from X resources and GDK_SCALE.
-#include "user/desktop_scale.h"
+#include "user/sdl/desktop_scale.h"
 
 #include <gtest/gtest.h>
 

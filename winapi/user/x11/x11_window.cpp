@@ -1,5 +1,5 @@
 // Kept apart from the rest of the layer: Xlib's names (Window, Display) clash with ours.
-#include "user/x11_window.h"
+#include "user/x11/x11_window.h"
 
 #include <SDL_syswm.h>
 #include <X11/Xatom.h>

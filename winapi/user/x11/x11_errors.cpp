@@ -22,7 +22,7 @@
 // after SDL_Init would be gone by then, and Xlib's default one would end the program.
 //
 // Kept apart from the rest of the layer: Xlib's names (Window, Display) clash with ours.
-#include "user/x11_errors.h"
+#include "user/x11/x11_errors.h"
 
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
