@@ -24,6 +24,8 @@ tests=(
   libgtest-dev libpng-dev
   xvfb openbox xdotool   # the X harness: a private server, a window manager, mouse and keys
   x11-utils              # xmessage, another program's window in the failure tests
+  x11-xserver-utils libxss1  # xset and the screen saver's state, for the idle program
+  weston xwayland        # a Wayland compositor and its X server
   clang-14 libclang-rt-14-dev
   wine64 locales
   desktop-file-utils appstream lintian
