@@ -6,11 +6,14 @@ Usage: idle_e2e.py BINARY screen_saver|idle_cost
 import ctypes
 import glob
 import os
+import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from xsession import Tarvel, XSession, wait_for
+from checks import wait_for
+from tarvel_linux import Tarvel
+from xsession import XSession
 
 # How long the idle program is watched, and what it may spend in that time. A message loop
 # that waits on the X connection spent 0 ticks and 0 context switches here; one that polls
@@ -46,7 +49,7 @@ def screen_saver(session):
 def scenario_screen_saver(session, app):
     """With the saver's time set to 2 s once the game is open, the saver comes on while the
     game stays open and idle: the game neither suspends it nor resets it."""
-    session.x("xset", "s", "2", "2")
+    subprocess.run(["xset", "s", "2", "2"], env=session.env, check=True)
     try:
         wait_for("the screen saver to start", lambda: screen_saver(session)[0] == SCREEN_SAVER_ON)
     except AssertionError as failure:
