@@ -99,8 +99,6 @@ void GameController::OnCommand(HWND window, int id) {
       // The window procedure deletes this controller while handling WM_DESTROY.
       SendMessageA(window, WM_DESTROY, 0, 0);
       return;
-    default:
-      break;
   }
 }
 
@@ -139,11 +137,10 @@ void GameController::TakeBack(HWND window) {
     if (after == before || ColorForCount(after) == side) break;
   }
   panel_->Update(board_->GetMoveCount(), player_, false, nullptr);
+  // The computer is to move here only at the opening, and its first placement never
+  // ends a game.
   if (player_ && player_->GetColor() == ColorForCount(board_->GetMoveCount())) RunComputerTurns(window);
-  if (gameOver_)
-    ShowGameOver(window);
-  else
-    Paint(window);
+  Paint(window);
 }
 
 void GameController::RunComputerTurns(HWND window) {
