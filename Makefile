@@ -7,6 +7,10 @@ COVERAGE_DIR ?= build-coverage
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 DESTDIR ?=
+# Every time stamp in the files of a release is taken from it: the commit's date unless set
+# (tools/source-date-epoch.sh). CMake, CPack, MinGW's linker and tools/release.py read it.
+SOURCE_DATE_EPOCH := $(shell tools/source-date-epoch.sh)
+export SOURCE_DATE_EPOCH
 
 .PHONY: all build game test run install package release clean sanitize-build test-sanitize test-fuzz windows coverage
 
@@ -15,11 +19,11 @@ all: game
 
 # The game alone, without the tests: a new build directory is configured without them,
 # so that neither GoogleTest nor the test tools need to be installed; one that `make test`
-# configured keeps its tests.
+# configured keeps its tests, and is configured again for the SOURCE_DATE_EPOCH of now.
 game:
 	@tools/install-deps.sh run
-	@test -f $(BUILD_DIR)/CMakeCache.txt || \
-	  cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF
+	@if test -f $(BUILD_DIR)/CMakeCache.txt; then cmake -S . -B $(BUILD_DIR) >/dev/null; else \
+	  cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF; fi
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target tarvel tarvel_dist
 
 # Everything, tests included.
@@ -35,8 +39,9 @@ run: game
 
 # The program, its desktop entry, icons, metainfo and manual page under PREFIX
 # (the program in PREFIX/games), staged under DESTDIR when that is set.
+# The folders it makes take the umask: 022, so that every user can run the game.
 install: game
-	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
+	umask 022 && DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
 
 # The Debian package: exactly one $(BUILD_DIR)/tarvel_<version>_amd64.deb.
 package: game

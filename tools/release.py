@@ -42,6 +42,8 @@ ICON = os.path.join(WINDOWS, "tarvel.ico")
 README = os.path.join(WINDOWS, "README.txt.in")
 COPYRIGHT = os.path.join(SOURCE, "dist", "copyright")
 STRIP = "x86_64-w64-mingw32-strip"
+# The namespace of the installers' package codes (set_package_code).
+PACKAGE_CODES = uuid.UUID("0E7E4D3C-5B1A-4F7C-9A0E-2B6D8C1F3A57")
 DOS_EPOCH = 315532800  # 1980-01-01, the earliest time a zip entry can hold
 
 
@@ -65,10 +67,15 @@ def project(build_dir):
         return json.load(f)
 
 
-def source_date_epoch():
-    if os.environ.get("SOURCE_DATE_EPOCH"):
-        return int(os.environ["SOURCE_DATE_EPOCH"])
-    return int(run("git", "-C", SOURCE, "log", "-1", "--format=%ct").stdout)
+def source_date_epoch(info, build_dir):
+    """The time the build tree's configuration took (tools/source-date-epoch.sh), which its
+    .deb carries: a caller's other SOURCE_DATE_EPOCH would give a release of two times."""
+    epoch = info["source_date_epoch"]
+    wanted = os.environ.get("SOURCE_DATE_EPOCH")
+    if wanted and int(wanted) != epoch:
+        raise ReleaseError(f"{build_dir} was configured with SOURCE_DATE_EPOCH={epoch}, not {wanted}:"
+                           f" configure it again (cmake -S . -B {build_dir})")
+    return epoch
 
 
 def product_code(version):
@@ -82,24 +89,50 @@ def product_code(version):
 
 def build_msi(info, exe, version, output):
     """wixl reads its sources relative to its working directory (absolute paths fail), so
-    the program and the icon are put beside each other in a folder of their own."""
+    the program and the icon are put beside each other in a folder of their own.
+
+    wixl stamps the installer with the time of the build (summary information) and the
+    files in its cabinet with their modification times, and gives it a random package code.
+    So that one commit gives the same bytes, its clock is held at SOURCE_DATE_EPOCH
+    (faketime), the files are dated then, and the package code is set afterwards to one
+    derived from everything else in the installer (msibuild)."""
+    epoch = info["source_date_epoch"]
     with tempfile.TemporaryDirectory(prefix="tarvel-msi-") as work:
-        shutil.copyfile(exe, os.path.join(work, "tarvel.exe"))
-        shutil.copyfile(ICON, os.path.join(work, "tarvel.ico"))
+        for source, name in ((exe, "tarvel.exe"), (ICON, "tarvel.ico")):
+            shutil.copyfile(source, os.path.join(work, name))
+            os.utime(os.path.join(work, name), (epoch, epoch))
         defines = {
             "Name": info["name"], "Version": version, "Publisher": info["publisher"],
             "HomePage": info["homepage"], "ProductCode": product_code(version),
             "ExeFile": "tarvel.exe", "IconFile": "tarvel.ico",
         }
-        args = ["wixl", "--arch", "x64", "-o", os.path.abspath(output)]
+        clock = time.strftime("%Y-%m-%d %H:%M:%S", time.gmtime(epoch))
+        args = ["faketime", "-f", clock, "wixl", "--arch", "x64", "-o", os.path.abspath(output)]
         for name, value in defines.items():
             args += ["-D", f"{name}={value}"]
-        done = run(*args, WXS, cwd=work)
+        done = run(*args, WXS, cwd=work, env=dict(os.environ, TZ="UTC"))
         # wixl checks no Windows Installer rule, and an attribute it does not know is only
         # a warning: it builds an installer that lacks what was asked for.
         said = (done.stdout + done.stderr).decode("utf-8", "replace").strip()
         if said:
             raise ReleaseError(f"wixl warned while building {output}:\n{said}")
+    set_package_code(output)
+
+
+def set_package_code(msi):
+    """Windows Installer tells packages apart by this code alone: two different installers
+    must not share one. It is derived from the installer's bytes with a null code in its
+    place, so the same installer always gets the same code and any other one another code.
+    msibuild -s sets the summary's subject, author and template too: they are written back
+    as wixl made them."""
+    summary = dict(line.split(": ", 1) for line in
+                   run("msiinfo", "suminfo", msi, env=dict(os.environ, LC_ALL="C")).stdout.decode("utf-8").splitlines()
+                   if ": " in line)
+    def stamp(code):
+        run("msibuild", msi, "-s", summary["Subject"], summary["Author"], summary["Template"],
+            "{%s}" % str(code).upper())
+    stamp(uuid.UUID(int=0))
+    stamp(uuid.uuid5(PACKAGE_CODES, sha256(msi)))
 
 
 def windows_text(text, encoding):
@@ -181,7 +214,7 @@ def sha256(path):
 def release(build_dir, windows_dir, out):
     info = project(build_dir)
     version = info["version"]
-    epoch = source_date_epoch()
+    epoch = source_date_epoch(info, build_dir)
     # The tools take their time stamps from it too: strip writes it into the program's header.
     os.environ["SOURCE_DATE_EPOCH"] = str(epoch)
     exe = os.path.join(windows_dir, "tarvel.exe")
