@@ -62,7 +62,7 @@ sanitize-build:
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 
 test-sanitize: sanitize-build
-	ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS) -LE 'windows|e2e|package|release'
+	ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS) -LE 'windows|e2e|package|release|reproducible'
 
 # A bounded run of the game's fuzzer (clang's libFuzzer), replaying the checked-in corpus first.
 test-fuzz:
