@@ -82,7 +82,7 @@ coverage:
 	cmake -S . -B $(COVERAGE_DIR) -DCMAKE_BUILD_TYPE=Debug -DBUILD_TESTING=ON -DTARVEL_COVERAGE=ON
 	cmake --build $(COVERAGE_DIR) -j $(JOBS)
 	find $(COVERAGE_DIR) -name '*.gcda' -delete
-	ctest --test-dir $(COVERAGE_DIR) --output-on-failure -j $(JOBS) -LE 'windows|package|release|storm|soak'; \
+	ctest --test-dir $(COVERAGE_DIR) --output-on-failure -j $(JOBS) -LE 'windows|package|release|reproducible|storm|soak'; \
 	  status=$$?; \
 	  gcovr --root . --object-directory $(COVERAGE_DIR) --exclude-throw-branches --exclude-unreachable-branches \
 	    $(foreach d,rules players game win winapi tools,--filter '$(d)/') \
