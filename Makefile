@@ -75,19 +75,10 @@ test: build windows
 	$(MAKE) test-fuzz
 
 # Line and branch coverage per source folder (gcovr), from a build with gcc's counters
-# that runs the unit and end-to-end tests. A measure to read, with no threshold; the
-# report is printed even when a test fails, and then make fails.
+# that runs the unit and end-to-end tests (tools/coverage.sh). A measure, not a check.
 coverage:
 	@tools/install-deps.sh coverage
-	cmake -S . -B $(COVERAGE_DIR) -DCMAKE_BUILD_TYPE=Debug -DBUILD_TESTING=ON -DTARVEL_COVERAGE=ON
-	cmake --build $(COVERAGE_DIR) -j $(JOBS)
-	find $(COVERAGE_DIR) -name '*.gcda' -delete
-	ctest --test-dir $(COVERAGE_DIR) --output-on-failure -j $(JOBS) -LE 'windows|package|release|reproducible|storm|soak'; \
-	  status=$$?; \
-	  gcovr --root . --object-directory $(COVERAGE_DIR) --exclude-throw-branches --exclude-unreachable-branches \
-	    $(foreach d,rules players game win winapi tools,--filter '$(d)/') \
-	    --json-summary $(COVERAGE_DIR)/coverage.json && \
-	  python3 tools/coverage_by_folder.py $(COVERAGE_DIR)/coverage.json && exit $$status
+	tools/coverage.sh $(COVERAGE_DIR) $(JOBS)
 
 # tarvel.exe for 64-bit Windows, cross-compiled with MinGW-w64 and linked fully static.
 windows:

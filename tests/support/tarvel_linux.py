@@ -37,8 +37,13 @@ class Tarvel:
         try:
             self.main = wait_for("the main window", started)[0]
         except TestFailure as failure:
+            # A window that stays unmapped while the program waits points at the window
+            # manager, which maps it.
+            wm = self.session.wm
+            wm_state = ("none" if wm is None else f"ended with code {wm.returncode}" if wm.poll() is not None
+                        else _process_state(wm.pid))
             raise TestFailure(f"{failure}; windows of the program, shown or not: {self.windows_of_pid(False)}; "
-                              f"its state: {_process_state(self.process.pid)}") from None
+                              f"its state: {_process_state(self.process.pid)}; the window manager: {wm_state}") from None
         wait_for("the first picture", lambda: self.shot().at(CLIENT_W - 1, MENU_BAR + CLIENT_H - 1) != 0)
 
     def windows_of_pid(self, mapped_only=True):
