@@ -6,7 +6,6 @@
 #include <string>
 
 #include "gdi_testing.h"
-#include "winapi_layer.h"
 
 namespace {
 

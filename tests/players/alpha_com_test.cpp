@@ -1,11 +1,11 @@
 // AlphaCom: the worked examples, the evaluation, the depth rule, and agreement
 // with a plain minimax without cut-offs written here under the same rules.
 #include <gtest/gtest.h>
-#include <kernel_layer.h>
 
 #include <algorithm>
 
 #include "board_testing.h"
+#include "kernel_testing.h"
 #include "players/alpha_com.h"
 
 namespace {

@@ -1,6 +1,5 @@
 // RandomCom and MaxCom: the corner rule, the candidate lists, the draw and the pause.
 #include <gtest/gtest.h>
-#include <kernel_layer.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -8,6 +7,7 @@
 #include <memory>
 
 #include "board_testing.h"
+#include "kernel_testing.h"
 #include "players/max_com.h"
 #include "players/random_com.h"
 

@@ -3,8 +3,8 @@
 #include <climits>
 
 #include "board_testing.h"
+#include "gdi_testing.h"
 #include "rules/board.h"
-#include "winapi_layer.h"
 
 namespace {
 

@@ -12,15 +12,16 @@
 #include <vector>
 
 #include "game_invariants.h"
-#include "kernel_layer.h"
+#include "gdi_testing.h"
+#include "kernel_testing.h"
 #include "players/alpha_com.h"
 #include "players/max_com.h"
 #include "players/random_com.h"
-#include "user_layer.h"
+#include "user_testing.h"
+#include "user/resources.h"
 #include "win/board_view.h"
 #include "win/main_window.h"
 #include "win/resource.h"
-#include "winapi_layer.h"
 
 extern "C" const unsigned char tarvel_resources[];
 extern "C" const std::size_t tarvel_resources_size;

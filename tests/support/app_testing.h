@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "gdi_testing.h"
-#include "kernel_layer.h"
+#include "kernel_testing.h"
 #include "rules/board.h"
-#include "user_layer.h"
+#include "user_testing.h"
+#include "user/resources.h"
 #include "win/board_view.h"
 #include "win/main_window.h"
-#include "winapi_layer.h"
 
 extern "C" const unsigned char tarvel_resources[];
 extern "C" const std::size_t tarvel_resources_size;

@@ -5,7 +5,6 @@
 
 #include "gdi_testing.h"
 #include "rules/board.h"
-#include "winapi_layer.h"
 
 namespace {
 

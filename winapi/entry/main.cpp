@@ -1,13 +1,17 @@
 // The process start-up of the Linux build: what the C runtime of Windows does before
-// WinMain. Linked into the program only (not into tests, which have their own main).
+// WinMain, and the choice of backend (backend.h). Linked into the program only (not into
+// tests, which have their own main and display).
 #include <windows.h>
 
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
-#include "user_layer.h"
+#include "backend.h"
+#include "user/resources.h"
+#include "user/sdl/sdl_display.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
 
@@ -17,7 +21,8 @@ extern "C" const std::size_t tarvel_resources_size;
 
 int main(int, char** argv) {
   std::string error;
-  if (!winapi::OpenDisplay(error)) {
+  std::unique_ptr<winapi::Display> display = winapi::OpenSdlDisplay(error);
+  if (!display) {
     // The way out without a screen only helps where none was named.
     if (std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY"))
       std::fprintf(stderr, "%s: %s\n", argv[0], error.c_str());
@@ -25,6 +30,7 @@ int main(int, char** argv) {
       std::fprintf(stderr, "%s: %s; to run without a screen, use: xvfb-run -a %s\n", argv[0], error.c_str(), argv[0]);
     return 1;
   }
+  winapi::UseDisplay(std::move(display));
   winapi::SetModuleResources(tarvel_resources, tarvel_resources_size);
   // The instance handle only has to be non-null and the same throughout the run.
   static char module;

@@ -1,7 +1,5 @@
 #include "gdi/dc.h"
 
-#include "gdi_testing.h"
-
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -199,16 +197,3 @@ BOOL WINAPI BitBlt(HDC destHandle, int x, int y, int width, int height, HDC sour
   ++to->generation;
   return TRUE;
 }
-
-namespace winapi {
-
-Surface CopyDCPixels(HDC handle) {
-  const DeviceContext* dc = FindDC(handle);
-  const Surface* surface = dc ? dc->Target() : nullptr;
-  if (!surface) return {};
-  Surface copy = *surface;
-  copy.AllPixels();  // full, so that a test may read the pixels directly
-  return copy;
-}
-
-}  // namespace winapi

@@ -1,10 +1,6 @@
 #include "gdi/objects.h"
 
-#include "winapi_layer.h"
-
 #include <array>
-#include <cstdint>
-#include <unordered_map>
 
 namespace winapi {
 namespace {
@@ -16,15 +12,7 @@ constexpr uintptr_t kHandleStep = 4;
 constexpr int kDefaultBitmapIndex = 21;
 constexpr int kStockCount = kDefaultBitmapIndex + 1;
 
-struct ObjectTable {
-  std::unordered_map<uintptr_t, std::unique_ptr<GdiObject>> live;
-  uintptr_t nextHandle = 0x10000;
-};
-
-ObjectTable& Table() {
-  static ObjectTable table;
-  return table;
-}
+ObjectTable& Table() { return GdiObjects(); }
 
 uintptr_t StockHandle(int index) { return kStockBase + kHandleStep * static_cast<uintptr_t>(index); }
 
@@ -53,6 +41,11 @@ int StockIndex(const void* handle) {
 
 }  // namespace
 
+ObjectTable& GdiObjects() {
+  static ObjectTable table;
+  return table;
+}
+
 void* AddObject(std::unique_ptr<GdiObject> object) {
   ObjectTable& table = Table();
   const uintptr_t handle = table.nextHandle;
@@ -73,8 +66,6 @@ bool IsStockObject(const void* handle) { return StockIndex(handle) >= 0; }
 bool RemoveObject(const void* handle) {
   return Table().live.erase(reinterpret_cast<uintptr_t>(handle)) == 1;
 }
-
-std::size_t LiveGdiObjectCount() { return Table().live.size(); }
 
 HBITMAP DefaultBitmap() { return reinterpret_cast<HBITMAP>(StockHandle(kDefaultBitmapIndex)); }
 

@@ -4,7 +4,9 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <unordered_map>
 
 #include "gdi/surface.h"
 
@@ -40,6 +42,13 @@ struct Bitmap final : GdiObject {
   Bitmap(int width, int height) : GdiObject(ObjectKind::Bitmap), surface(width, height) {}
   Surface surface;
 };
+
+// The objects created and not yet deleted, by handle (stock objects are not among them).
+struct ObjectTable {
+  std::unordered_map<uintptr_t, std::unique_ptr<GdiObject>> live;
+  uintptr_t nextHandle = 0x10000;
+};
+ObjectTable& GdiObjects();
 
 // Takes ownership and returns a fresh handle; handle values are never reused,
 // so a stale handle is recognised as unknown instead of reaching another object.

@@ -1,10 +1,10 @@
 #include "gdi/raster.h"
 
-#include "gdi_testing.h"
-
 #include <algorithm>
 #include <cstdlib>
 #include <vector>
+
+#include "backend.h"
 
 namespace winapi {
 namespace {
@@ -85,12 +85,12 @@ std::vector<POINT> EllipseFirstQuadrant(int width, int height) {
   return points;
 }
 
-bool pixelOutput = true;
-
 }  // namespace
 
-bool PixelOutput() { return pixelOutput; }
-void SetPixelOutput(bool on) { pixelOutput = on; }
+bool PixelOutput() {
+  Display* display = CurrentDisplay();
+  return !display || display->DrawsPixels();
+}
 
 bool HatchBit(int hatch, int x, int y) {
   if (hatch < 0 || hatch > 5) return false;

@@ -13,7 +13,7 @@
 
 namespace winapi {
 
-// Whether the drawing calls write pixels (see SetPixelOutput in gdi_testing.h).
+// Whether the drawing calls write pixels: unless the display says nobody looks (backend.h).
 bool PixelOutput();
 
 // How a brush fills: a solid colour, or an 8x8 hatch whose gaps take the background

@@ -128,8 +128,6 @@ void DrawLine(Surface& surface, int x, int y, const std::string& utf8, uint32_t 
 
 }  // namespace
 
-int TextLineHeight() { return kLinePixels; }
-
 std::vector<std::string_view> SplitTextLines(std::string_view text) {
   std::vector<std::string_view> lines;
   size_t begin = 0;

@@ -19,9 +19,6 @@ struct TextExtent {
   int lines = 0;
 };
 
-// The height of one line of text in pixels.
-int TextLineHeight();
-
 // The extent of CP932 text broken at line feeds (CR LF, LF or CR); empty text is one empty line.
 TextExtent MeasureText(std::string_view cp932);
 

@@ -1,66 +1,48 @@
-// KERNEL32 timing on Linux: a monotonic clock and a sleep that tests can record instead.
+// KERNEL32 timing on Linux: Sleep and GetTickCount ask the clock in use, the system's
+// unless another was plugged in (backend.h).
 // <chrono> cannot be used here: its micro suffix has no code page 932 form, so it
 // fails to compile with the build's execution character set.
 #include <time.h>
 
-#include <atomic>
 #include <cerrno>
-#include <mutex>
 
-#include "kernel_layer.h"
-#include "winbase.h"
+#include "backend.h"
 
+namespace winapi {
 namespace {
 
-std::mutex sleepMutex;
-bool recordSleeps = false;
-std::vector<DWORD> recordedSleeps;
-// Read by every GetTickCount (each message's time too), so no lock on that path.
-std::atomic<bool> ticksFixed = false;
-std::atomic<DWORD> fixedTicks = 0;
+class MonotonicClock final : public Clock {
+ public:
+  void Sleep(DWORD milliseconds) override {
+    timespec remaining{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
+    while (nanosleep(&remaining, &remaining) == -1 && errno == EINTR) {
+    }
+  }
+
+  DWORD TickCount() override {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    // Truncation to 32 bits gives the same wrap-around as on Windows.
+    const unsigned long long ms = static_cast<unsigned long long>(now.tv_sec) * 1000ULL + now.tv_nsec / 1000000;
+    return static_cast<DWORD>(ms);
+  }
+};
+
+Clock* clockInUse = nullptr;
+
+Clock& CurrentClock() { return clockInUse ? *clockInUse : SystemClock(); }
 
 }  // namespace
 
-void WINAPI Sleep(DWORD dwMilliseconds) {
-  {
-    std::lock_guard lock(sleepMutex);
-    if (recordSleeps) {
-      recordedSleeps.push_back(dwMilliseconds);
-      return;
-    }
-  }
-  timespec remaining{static_cast<time_t>(dwMilliseconds / 1000), static_cast<long>(dwMilliseconds % 1000) * 1000000L};
-  while (nanosleep(&remaining, &remaining) == -1 && errno == EINTR) {
-  }
+Clock& SystemClock() {
+  static MonotonicClock clock;
+  return clock;
 }
 
-DWORD WINAPI GetTickCount(void) {
-  if (ticksFixed) return fixedTicks;
-  timespec now;
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  // Truncation to 32 bits gives the same wrap-around as on Windows.
-  const unsigned long long ms = static_cast<unsigned long long>(now.tv_sec) * 1000ULL + now.tv_nsec / 1000000;
-  return static_cast<DWORD>(ms);
-}
-
-namespace winapi {
-
-void SetSleepRecording(bool on) {
-  std::lock_guard lock(sleepMutex);
-  recordSleeps = on;
-  recordedSleeps.clear();
-}
-
-std::vector<DWORD> TakeRecordedSleeps() {
-  std::lock_guard lock(sleepMutex);
-  std::vector<DWORD> taken;
-  taken.swap(recordedSleeps);
-  return taken;
-}
-
-void FixTickCount(std::optional<DWORD> ticks) {
-  fixedTicks = ticks.value_or(0);
-  ticksFixed = ticks.has_value();
-}
+void UseClock(Clock* clock) { clockInUse = clock; }
 
 }  // namespace winapi
+
+void WINAPI Sleep(DWORD dwMilliseconds) { winapi::CurrentClock().Sleep(dwMilliseconds); }
+
+DWORD WINAPI GetTickCount(void) { return winapi::CurrentClock().TickCount(); }

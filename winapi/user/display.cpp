@@ -1,12 +1,8 @@
-// Which display windows appear on: the SDL one the program opens, or the headless one
-// that tests choose.
-#include "user/display.h"
-
+// Which display windows appear on: the one that whoever starts the process plugs in.
 #include <memory>
 
-#include "kernel_layer.h"
+#include "backend.h"
 #include "user/window.h"
-#include "user_layer.h"
 
 namespace winapi {
 namespace {
@@ -16,43 +12,17 @@ std::unique_ptr<Display>& Current() {
   return display;
 }
 
-bool nativeWindowsFail = false;
-
 }  // namespace
 
-bool NativeWindowsFail() { return nativeWindowsFail; }
+void UseDisplay(std::unique_ptr<Display> display) { Current() = std::move(display); }
 
-void FailNativeWindows(bool fail) { nativeWindowsFail = fail; }
-
-Display* OpenedDisplay() { return Current().get(); }
-
-Display& CurrentDisplay() {
-  // Without a display opened, windows stay in memory rather than reaching a screen.
-  if (!Current()) Current() = MakeHeadlessDisplay();
-  return *Current();
-}
-
-bool OpenDisplay(std::string& error) {
-  Display* display = OpenSdlDisplay(error);
-  if (!display) return false;
-  Current().reset(display);
-  return true;
-}
+Display* CurrentDisplay() { return Current().get(); }
 
 void CloseDisplay() {
   DestroyAllWindows();
-  ClearMessageQueue();
-  Current().reset();
-}
-
-void UseHeadlessDisplay() {
-  nativeWindowsFail = false;
-  // Windows left from before are destroyed properly, so that their procedures free what they hold.
-  while (HWND window = AnyWindow()) DestroyWindow(window);
   ForgetAllClasses();
   ClearMessageQueue();
-  Current() = MakeHeadlessDisplay();
-  SetSleepRecording(true);
+  Current().reset();
 }
 
 }  // namespace winapi

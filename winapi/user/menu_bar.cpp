@@ -78,8 +78,6 @@ MenuBar::MenuBar(Menu* menu, int width) : menu_(menu), width_(width) {
 
 Menu& MenuBar::PopupMenu() const { return *menu_->items[title_].popup; }
 
-int MenuBar::PopupItemCount() const { return state_ == State::Popup ? static_cast<int>(PopupMenu().items.size()) : 0; }
-
 RECT MenuBar::PopupRect() const {
   if (state_ != State::Popup) return {0, 0, 0, 0};
   int height = 2 * kPopupBorder;

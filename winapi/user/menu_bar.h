@@ -42,10 +42,9 @@ class MenuBar {
   // Draws the bar, and the open popup, into frame.
   void Draw(Surface& frame) const;
 
-  // Where things are, for tests and input: the rectangle of title i on the bar, and of
-  // item i of the open popup.
+  // Where things are, for input and the test library: the rectangle of title i on the
+  // bar, and of item i of the open popup.
   int TitleCount() const { return static_cast<int>(titles_.size()); }
-  int PopupItemCount() const;  // 0 when no popup is open
   RECT TitleRect(int index) const { return titles_[index]; }
   RECT PopupItemRect(int index) const;
   RECT PopupRect() const;

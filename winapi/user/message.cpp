@@ -2,7 +2,7 @@
 // queue is empty, then WM_PAINT for an invalid window, and only then a wait for input.
 #include <deque>
 
-#include "user/display.h"
+#include "backend.h"
 #include "user/window.h"
 
 namespace winapi {
@@ -62,10 +62,11 @@ void ClearMessageQueue() { Q() = Queue{}; }
 
 BOOL WINAPI GetMessageA(LPMSG msg, HWND, UINT, UINT) {
   if (!msg) return -1;
-  winapi::Display& display = winapi::CurrentDisplay();
-  display.PumpEvents(false);
+  winapi::Display* display = winapi::CurrentDisplay();
+  if (display) display->PumpEvents(false);
   while (!winapi::TakeMessage(*msg)) {
-    if (!display.PumpEvents(true)) {
+    // Without a display no input can ever arrive, and waiting would be for ever.
+    if (!display || !display->PumpEvents(true)) {
       *msg = MSG{};
       return -1;
     }
@@ -113,7 +114,9 @@ LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM wParam, LPARAM) 
 }
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+  winapi::Display* display = winapi::CurrentDisplay();
+  if (!display) return 0;  // no box can be shown, as MessageBox fails without a desktop
   winapi::Window* window = winapi::FindWindowByHandle(owner);
   // Windows puts "Error" on a box without a caption.
-  return winapi::CurrentDisplay().RunMessageBox(window, text ? text : "", caption ? caption : "Error", type);
+  return display->RunMessageBox(window, text ? text : "", caption ? caption : "Error", type);
 }

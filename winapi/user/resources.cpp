@@ -4,8 +4,6 @@
 // version, flags and language. The first entry is an empty one that marks the format.
 #include "user/resources.h"
 
-#include "user_layer.h"
-
 namespace winapi {
 namespace {
 

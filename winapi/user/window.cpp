@@ -5,47 +5,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <map>
 
-#include "user/display.h"
-#include "user_layer.h"
+#include "backend.h"
 
 namespace winapi {
 namespace {
 
-struct WindowClass {
-  std::string name;
-  WNDPROC proc = nullptr;
-  UINT style = 0;
-  HICON icon = nullptr;
-  HCURSOR cursor = nullptr;
-  HBRUSH background = nullptr;
-  uint16_t menuId = 0;  // a menu resource with an integer identifier, 0 for none
-};
-
-// Class atoms live in 0xC000..0xFFFF, as on Windows; the range is free again once the
-// classes are forgotten.
-constexpr ATOM kFirstClassAtom = 0xC000;
-
-struct Tables {
-  std::map<std::string, WindowClass> classes;  // keyed by the lower-cased name: names ignore case
-  std::map<uintptr_t, std::unique_ptr<Window>> windows;
-  std::map<HDC, Window*> dcs;  // device contexts handed out by GetDC
-  uintptr_t nextWindow = 0x20000;
-  ATOM nextAtom = kFirstClassAtom;
-};
-
-Tables& T() {
-  static Tables tables;
-  return tables;
-}
-
-std::string ClassKey(const char* name) {
-  std::string key(name);
-  for (char& c : key)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return key;
-}
+WindowTables& T() { return WindowTable(); }
 
 // The stand-ins for the system icon and cursor: never drawn, only handed back.
 HICON const kApplicationIcon = reinterpret_cast<HICON>(uintptr_t{0x7F00});
@@ -55,7 +21,7 @@ LPARAM PackPoint(int x, int y) { return MAKELPARAM(x, y); }
 
 // Device contexts still out when their window goes are released with it.
 void ForgetWindow(Window& window) {
-  Tables& t = T();
+  WindowTables& t = T();
   for (auto it = t.dcs.begin(); it != t.dcs.end();) {
     if (it->second == &window) {
       ReleaseSurfaceDC(it->first);
@@ -64,7 +30,7 @@ void ForgetWindow(Window& window) {
       ++it;
     }
   }
-  CurrentDisplay().DestroyNative(window);
+  if (Display* display = CurrentDisplay()) display->DestroyNative(window);
   if (window.menu) UnregisterMenu(window.menu.get());
 }
 
@@ -74,6 +40,18 @@ void HandleMenuResult(Window& window, const MenuBar::Result& result) {
 }
 
 }  // namespace
+
+WindowTables& WindowTable() {
+  static WindowTables tables;
+  return tables;
+}
+
+std::string ClassKey(const char* name) {
+  std::string key(name);
+  for (char& c : key)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return key;
+}
 
 Window* FindWindowByHandle(HWND handle) {
   const auto found = T().windows.find(reinterpret_cast<uintptr_t>(handle));
@@ -98,8 +76,7 @@ void ComposeWindow(const Window& window, Surface& frame) {
 
 void PresentWindow(Window& window) {
   window.shownGeneration = window.client.generation;
-  ++window.framesShown;
-  CurrentDisplay().Present(window);
+  if (Display* display = CurrentDisplay()) display->Present(window);
 }
 
 void InputMouseMove(Window& window, int x, int y) {
@@ -139,34 +116,14 @@ void InputCancelMenu(Window& window) {
 }
 
 void DestroyAllWindows() {
-  Tables& t = T();
+  WindowTables& t = T();
   for (auto& [handle, window] : t.windows) ForgetWindow(*window);
   t.windows.clear();
 }
 
-HWND AnyWindow() { return T().windows.empty() ? nullptr : T().windows.begin()->second->handle; }
-
 void ForgetAllClasses() {
   T().classes.clear();
   T().nextAtom = kFirstClassAtom;
-}
-
-HWND FindWindowOfClass(const char* className) {
-  for (auto& [handle, window] : T().windows)
-    if (ClassKey(window->className.c_str()) == ClassKey(className)) return window->handle;
-  return nullptr;
-}
-
-std::optional<RegisteredClass> FindRegisteredClass(const char* className) {
-  const auto found = T().classes.find(ClassKey(className));
-  if (found == T().classes.end()) return std::nullopt;
-  const WindowClass& cls = found->second;
-  return RegisteredClass{cls.style, cls.icon, cls.cursor, cls.background, cls.menuId};
-}
-
-DWORD WindowStyle(HWND handle) {
-  const Window* window = FindWindowByHandle(handle);
-  return window ? window->style : 0;
 }
 
 }  // namespace winapi
@@ -211,11 +168,12 @@ BOOL WINAPI AdjustWindowRect(LPRECT rect, DWORD, BOOL menu) {
 }
 
 int WINAPI GetSystemMetrics(int index) {
+  winapi::Display* display = winapi::CurrentDisplay();
   switch (index) {
     case SM_CXSCREEN:
-      return winapi::CurrentDisplay().ScreenWidth();
+      return display ? display->ScreenWidth() : 0;
     case SM_CYSCREEN:
-      return winapi::CurrentDisplay().ScreenHeight();
+      return display ? display->ScreenHeight() : 0;
     case SM_CYMENU:
       return winapi::kMenuBarHeight;
     default:
@@ -255,8 +213,9 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
 
   HWND handle = window->handle;
   Window& created = *window;
-  std::string error;
-  if (!winapi::CurrentDisplay().CreateNative(created, error)) {
+  std::string error = "no display is open";
+  winapi::Display* display = winapi::CurrentDisplay();
+  if (!display || !display->CreateNative(created, error)) {
     // Nothing half-made is left behind: the caller sees NULL, as on Windows, and the user
     // learns why.
     std::fprintf(stderr, "%s: cannot create a window of class %s: %s\n", program_invocation_short_name,
@@ -293,7 +252,7 @@ BOOL WINAPI ShowWindow(HWND handle, int showCommand) {
   if (!window) return FALSE;
   const bool wasVisible = window->visible;
   window->visible = showCommand != SW_HIDE;
-  winapi::CurrentDisplay().Show(*window, window->visible);
+  if (winapi::Display* display = winapi::CurrentDisplay()) display->Show(*window, window->visible);
   if (window->visible && !wasVisible) winapi::PresentWindow(*window);
   return wasVisible;
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -27,13 +28,37 @@ struct Window {
   bool visible = false;
   bool pressInClient = false;  // a button release reaches the window only after its press did
   uint64_t shownGeneration = ~uint64_t{0};
-  uint64_t framesShown = 0;
   void* native = nullptr;  // the display backend's window
 
   int MenuBarHeight() const { return menuBar ? kMenuBarHeight : 0; }
   int OuterWidth() const { return client.width; }
   int OuterHeight() const { return client.height + MenuBarHeight(); }
 };
+
+struct WindowClass {
+  std::string name;
+  WNDPROC proc = nullptr;
+  UINT style = 0;
+  HICON icon = nullptr;
+  HCURSOR cursor = nullptr;
+  HBRUSH background = nullptr;
+  uint16_t menuId = 0;  // a menu resource with an integer identifier, 0 for none
+};
+
+// Class atoms live in 0xC000..0xFFFF, as on Windows; the range is free again once the
+// classes are forgotten.
+constexpr ATOM kFirstClassAtom = 0xC000;
+
+// The classes and windows of the process.
+struct WindowTables {
+  std::map<std::string, WindowClass> classes;  // keyed by ClassKey: names ignore case
+  std::map<uintptr_t, std::unique_ptr<Window>> windows;
+  std::map<HDC, Window*> dcs;  // device contexts handed out by GetDC
+  uintptr_t nextWindow = 0x20000;
+  ATOM nextAtom = kFirstClassAtom;
+};
+WindowTables& WindowTable();
+std::string ClassKey(const char* name);
 
 Window* FindWindowByHandle(HWND handle);
 Window* FirstInvalidWindow();
@@ -53,15 +78,15 @@ void InputKey(Window& window, MenuKey key, char letter);
 void InputClose(Window& window);
 void InputCancelMenu(Window& window);
 
-// Forgets every window and class without sending messages, as when the process ends.
+// Forget every window, and every class, without sending messages, as when the process ends.
 void DestroyAllWindows();
-HWND AnyWindow();  // null when there is none
 void ForgetAllClasses();
 
 // Adds a message at the end of the queue.
 void QueueMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Takes the next message the way GetMessageA does, without waiting; false when none.
 bool TakeMessage(MSG& msg);
+// Whether TakeMessage would find one: for a backend that learns of input other than by events.
 bool MessagePending();
 void ClearMessageQueue();
 

@@ -4,7 +4,7 @@
 
 #include "gdi/surface.h"
 #include "gdi_testing.h"
-#include "winapi_layer.h"
+#include "user_testing.h"
 
 namespace {
 
@@ -106,6 +106,7 @@ TEST(GdiObjects, ABitmapStartsBlack) {
 }
 
 TEST(PixelOutput, OffEveryCallIsCheckedAsEverButNoPixelChanges) {
+  winapi::UseHeadlessDisplay();  // whose switch it is
   MemoryCanvas canvas(8, 6);
   MemoryCanvas black(8, 6, RGB(0, 0, 0));
   const winapi::Surface white = canvas.Pixels();

@@ -71,7 +71,6 @@ TEST(Cp932Text, MeasuresLinesOfAboutSixteenPixels) {
   const winapi::TextExtent six = winapi::MeasureText("黒の番です\n1 手目\n● Human\n    2 目\n○ Random\n    2 目");
   EXPECT_EQ(six.lines, 6);
   EXPECT_EQ(six.lineHeight, 16);
-  EXPECT_EQ(winapi::TextLineHeight(), 16);
   // Full-width characters are square: five of them about 80 pixels.
   EXPECT_EQ(six.width, winapi::MeasureText("黒の番です").width);
   EXPECT_NEAR(six.width, 80, 4);

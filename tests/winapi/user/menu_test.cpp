@@ -7,7 +7,7 @@
 
 #include "user/menu.h"
 #include "user/resources.h"
-#include "user_layer.h"
+#include "user_testing.h"
 #include "win/resource.h"
 
 extern "C" const unsigned char tarvel_resources[];

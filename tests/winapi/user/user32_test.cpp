@@ -6,8 +6,7 @@
 #include <vector>
 
 #include "gdi_testing.h"
-#include "user_layer.h"
-#include "winapi_layer.h"
+#include "user_testing.h"
 
 namespace {
 

@@ -43,14 +43,12 @@ class SdlDisplay final : public Display {
 
   bool CreateNative(Window& window, std::string& error) override {
     const std::string title = Utf8FromCp932(window.title);
-    SDL_Window* sdl = NativeWindowsFail()
-                          ? nullptr
-                          : SDL_CreateWindow(title.c_str(), ScaleUp(window.x, scale_), ScaleUp(window.y, scale_),
-                                             std::max(ScaleUp(window.OuterWidth(), scale_), 1),
-                                             std::max(ScaleUp(window.OuterHeight(), scale_), 1), SDL_WINDOW_HIDDEN);
+    SDL_Window* sdl = SDL_CreateWindow(title.c_str(), ScaleUp(window.x, scale_), ScaleUp(window.y, scale_),
+                                       std::max(ScaleUp(window.OuterWidth(), scale_), 1),
+                                       std::max(ScaleUp(window.OuterHeight(), scale_), 1), SDL_WINDOW_HIDDEN);
     window.native = sdl;
     if (!sdl) {
-      error = NativeWindowsFail() ? "native windows are switched off for a test" : SDL_GetError();
+      error = SDL_GetError();
       return false;
     }
     x11::DescribeTopLevel(sdl, title, FrameOfferOf(window.style));
@@ -196,7 +194,7 @@ class SdlDisplay final : public Display {
 
 }  // namespace
 
-Display* OpenSdlDisplay(std::string& error) {
+std::unique_ptr<Display> OpenSdlDisplay(std::string& error) {
   const char* requested = std::getenv("SDL_VIDEODRIVER");
   const bool explicitDriver = requested && *requested;
   // The layer lives on X (frames, hints, desktop scale, window class, windows lost to other
@@ -230,7 +228,7 @@ Display* OpenSdlDisplay(std::string& error) {
     return nullptr;
   }
   WatchX11Windows();
-  return new SdlDisplay(ChooseDesktopScale(x11::RootResources(), std::getenv("GDK_SCALE")));
+  return std::make_unique<SdlDisplay>(ChooseDesktopScale(x11::RootResources(), std::getenv("GDK_SCALE")));
 }
 
 }  // namespace winapi

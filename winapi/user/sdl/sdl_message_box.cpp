@@ -128,7 +128,7 @@ int RunSdlMessageBox(SDL_Window* owner, Window* ownerWindow, const std::string& 
           // function anyway and take the owner along: bring both back at once.
           if (event.window.event == SDL_WINDOWEVENT_MINIMIZED) SDL_RestoreWindow(window);
         } else if (event.window.windowID == ownerId) {
-          if (event.window.event == SDL_WINDOWEVENT_EXPOSED && ownerWindow) CurrentDisplay().Present(*ownerWindow);
+          if (event.window.event == SDL_WINDOWEVENT_EXPOSED && ownerWindow) CurrentDisplay()->Present(*ownerWindow);
           // Activating the owner brings its box to the front instead, as on Windows.
           if (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) SDL_RaiseWindow(window);
         }
@@ -181,7 +181,7 @@ int RunSdlMessageBox(SDL_Window* owner, Window* ownerWindow, const std::string& 
   SDL_DestroyWindow(window);
   if (owner) SDL_RaiseWindow(owner);
   // Show the owner's picture where the box was without waiting for the expose event.
-  if (ownerWindow) CurrentDisplay().Present(*ownerWindow);
+  if (ownerWindow) CurrentDisplay()->Present(*ownerWindow);
   return IDOK;
 }
 

@@ -1,20 +1,24 @@
 // The X error that SDL 2.26 can provoke with a wake-up sent to a window it has just
 // destroyed must not end the program, neither while the display is open nor while SDL
 // shuts it down; every other X error still ends it as Xlib's default handler does.
-// Runs in an X server of its own (tests/support/run_in_xvfb.sh).
+// Runs in an X server of its own (tests/support/xsession.py).
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 
-#include "layer/user_layer.h"
+#include "backend.h"
+#include "user/sdl/sdl_display.h"
 #include "x11_requests.h"
 
 namespace {
 
 void OpenDisplay() {
   std::string error;
-  ASSERT_TRUE(winapi::OpenDisplay(error)) << error;
+  std::unique_ptr<winapi::Display> display = winapi::OpenSdlDisplay(error);
+  ASSERT_TRUE(display) << error;
+  winapi::UseDisplay(std::move(display));
 }
 
 void SendStaleWakeup(int step) {

@@ -1,12 +1,11 @@
-// Test switches of the KERNEL32 part of the Linux layer: let unit tests and the
-// headless display run code that pauses without waiting for real time to pass, and
-// choose the time that code reads.
+// The test library's clock (backend.h's Clock): lets tests run code that pauses without
+// waiting for real time to pass, and choose the time that code reads.
 #pragma once
+
+#include <windows.h>
 
 #include <optional>
 #include <vector>
-
-#include "windef.h"
 
 namespace winapi {
 

@@ -1,11 +1,10 @@
-// Extras of the USER32 part of the Linux layer: the program's resources, the headless
-// display for tests, and ways for tests to feed input and read what windows show.
-// Game code never includes this.
+// The test library's USER32 side: the headless display (a backend of backend.h, as
+// user/sdl/ is the program's), input as the user would give it, and what windows show.
+// Game code never includes this; tests and the fuzzer do.
 #pragma once
 
 #include <windows.h>
 
-#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -16,25 +15,15 @@
 
 namespace winapi {
 
-// The bytes of the compiled resource script (.res) that menus are loaded from.
-// The data must outlive every window.
-void SetModuleResources(const void* data, std::size_t size);
-
-// Opens the real display (SDL2). False, with a one-line explanation, when there is no
-// screen to show windows on. The program's main() calls it before WinMain.
-bool OpenDisplay(std::string& error);
-// Destroys what is left of windows and the display, as when the process ends.
-void CloseDisplay();
-
 // From here on windows exist only in memory: nothing is shown, message boxes are
-// answered IDOK at once and recorded, Sleep returns at once, and input comes only
-// from the calls below. Also starts afresh: destroys every window (each gets its
-// WM_DESTROY), forgets every class, queued message and recorded box. Call it before
-// the first window, and again between tests.
+// answered IDOK at once and recorded, Sleep returns at once (kernel_testing.h), and
+// input comes only from the calls below. Also starts afresh: destroys every window (each
+// gets its WM_DESTROY), forgets every class, queued message and recorded box. Call it
+// before the first window, and again between tests.
 void UseHeadlessDisplay();
 
-// While on, no native window can be made, on whichever display: CreateWindowExA then
-// fails as it does when the window system refuses a window. UseHeadlessDisplay turns it off.
+// While on, the headless display makes no native window: CreateWindowExA then fails as
+// it does when the window system refuses a window. UseHeadlessDisplay turns it off.
 void FailNativeWindows(bool fail);
 
 // The calls below that name a window do nothing for a window that is gone (and the
@@ -59,8 +48,8 @@ void PostMouseButton(HWND window, int x, int y, bool down);
 // WM_QUIT code when the quit message was reached (dispatching stops there).
 std::optional<int> PumpMessages();
 
-// Called by GetMessageA in headless mode when the queue is empty, so that a test can
-// drive a whole WinMain; when it queues nothing, GetMessageA fails (-1).
+// Called by GetMessageA on the headless display when the queue is empty, so that a test
+// can drive a whole WinMain; when it queues nothing, GetMessageA fails (-1).
 void SetIdleHandler(std::function<void()> handler);
 
 struct RecordedMessageBox {

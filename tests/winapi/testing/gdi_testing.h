@@ -1,7 +1,9 @@
-// A look at what GDI drew, for tests and tools of the Linux layer.
+// A look at what GDI drew and keeps, for tests and tools of the Linux layer.
 #pragma once
 
 #include <windows.h>
+
+#include <cstddef>
 
 #include "gdi/surface.h"
 
@@ -11,9 +13,13 @@ namespace winapi {
 // empty for anything that is not a live DC.
 Surface CopyDCPixels(HDC dc);
 
-// On by default. Off, every drawing call still checks its device context, objects and
-// arguments and answers as before, but no pixel is written: for running the program's
-// logic at speed where nobody looks at the picture.
+// GDI objects and device contexts created and not yet deleted (stock objects never count).
+std::size_t LiveGdiObjectCount();
+
+// On by default. Off, while the headless display is in use (user_testing.h), every
+// drawing call still checks its device context, objects and arguments and answers as
+// before, but no pixel is written: for running the program's logic at speed where nobody
+// looks at the picture.
 void SetPixelOutput(bool on);
 
 // A memory DC with a bitmap of its own, cleared to one colour: something to draw into.

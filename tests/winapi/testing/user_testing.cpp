@@ -1,10 +1,13 @@
 // The headless display: windows live only in memory, message boxes are answered at
-// once, and input comes from the test calls of user_layer.h.
+// once, and input comes from the test calls of user_testing.h.
+#include "user_testing.h"
+
+#include <map>
 #include <memory>
 
-#include "user/display.h"
+#include "backend.h"
+#include "kernel_testing.h"
 #include "user/window.h"
-#include "user_layer.h"
 
 namespace winapi {
 namespace {
@@ -12,17 +15,21 @@ namespace {
 constexpr int kScreenWidth = 1280;
 constexpr int kScreenHeight = 1024;
 
+// Kept across displays: the fuzzer switches pixels off once, before its first display.
+bool pixelOutput = true;
+bool nativeWindowsFail = false;
+
 class HeadlessDisplay final : public Display {
  public:
   int ScreenWidth() override { return kScreenWidth; }
   int ScreenHeight() override { return kScreenHeight; }
   bool CreateNative(Window&, std::string& error) override {
-    if (NativeWindowsFail()) error = "native windows are switched off for a test";
-    return !NativeWindowsFail();
+    if (nativeWindowsFail) error = "native windows are switched off for a test";
+    return !nativeWindowsFail;
   }
   void DestroyNative(Window&) override {}
   void Show(Window&, bool) override {}
-  void Present(Window&) override {}
+  void Present(Window& window) override { ++frames[window.handle]; }
 
   bool PumpEvents(bool wait) override {
     if (!wait || !idle) return false;
@@ -37,12 +44,15 @@ class HeadlessDisplay final : public Display {
     return IDOK;
   }
 
+  bool DrawsPixels() override { return pixelOutput; }
+
   std::function<void()> idle;
   std::function<void(const RecordedMessageBox&)> observer;
   std::vector<RecordedMessageBox> boxes;
+  std::map<HWND, uint64_t> frames;  // how often each window was shown
 };
 
-HeadlessDisplay* Headless() { return dynamic_cast<HeadlessDisplay*>(OpenedDisplay()); }
+HeadlessDisplay* Headless() { return dynamic_cast<HeadlessDisplay*>(CurrentDisplay()); }
 
 // Input for a window that is gone goes nowhere, as it would on Windows.
 template <typename F>
@@ -52,7 +62,18 @@ void IfWindow(HWND handle, F&& f) {
 
 }  // namespace
 
-std::unique_ptr<Display> MakeHeadlessDisplay() { return std::make_unique<HeadlessDisplay>(); }
+void UseHeadlessDisplay() {
+  nativeWindowsFail = false;
+  // Windows left from before are destroyed properly, so that their procedures free what they hold.
+  while (!WindowTable().windows.empty()) DestroyWindow(WindowTable().windows.begin()->second->handle);
+  CloseDisplay();
+  UseDisplay(std::make_unique<HeadlessDisplay>());
+  SetSleepRecording(true);
+}
+
+void FailNativeWindows(bool fail) { nativeWindowsFail = fail; }
+
+void SetPixelOutput(bool on) { pixelOutput = on; }
 
 void PostClick(HWND window, int x, int y) {
   IfWindow(window, [&](Window& w) {
@@ -127,12 +148,31 @@ Surface WindowFrame(HWND window) {
 }
 
 uint64_t WindowFrameCount(HWND window) {
-  uint64_t frames = 0;
-  IfWindow(window, [&](Window& w) { frames = w.framesShown; });
-  return frames;
+  HeadlessDisplay* display = Headless();
+  if (!display || !FindWindowByHandle(window)) return 0;
+  const auto found = display->frames.find(window);
+  return found == display->frames.end() ? 0 : found->second;
 }
 
 bool IsWindowAlive(HWND window) { return FindWindowByHandle(window) != nullptr; }
+
+HWND FindWindowOfClass(const char* className) {
+  for (auto& [handle, window] : WindowTable().windows)
+    if (ClassKey(window->className.c_str()) == ClassKey(className)) return window->handle;
+  return nullptr;
+}
+
+std::optional<RegisteredClass> FindRegisteredClass(const char* className) {
+  const auto found = WindowTable().classes.find(ClassKey(className));
+  if (found == WindowTable().classes.end()) return std::nullopt;
+  const WindowClass& cls = found->second;
+  return RegisteredClass{cls.style, cls.icon, cls.cursor, cls.background, cls.menuId};
+}
+
+DWORD WindowStyle(HWND handle) {
+  const Window* window = FindWindowByHandle(handle);
+  return window ? window->style : 0;
+}
 
 bool MenuItemChecked(HWND window, UINT id) {
   Window* w = FindWindowByHandle(window);
@@ -153,7 +193,9 @@ RECT MenuTitleRect(HWND window, int title) {
 RECT MenuPopupItemRect(HWND window, int item) {
   RECT rect{0, 0, 0, 0};
   IfWindow(window, [&](Window& w) {
-    if (w.menuBar && item >= 0 && item < w.menuBar->PopupItemCount()) rect = w.menuBar->PopupItemRect(item);
+    const int open = w.menuBar ? w.menuBar->OpenPopup() : -1;
+    if (open >= 0 && item >= 0 && static_cast<size_t>(item) < w.menu->items[open].popup->items.size())
+      rect = w.menuBar->PopupItemRect(item);
   });
   return rect;
 }
