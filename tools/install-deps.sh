@@ -29,6 +29,7 @@ tests=(
   x11-utils              # xmessage, another program's window in the failure tests
   x11-xserver-utils libxss1  # xset and the screen saver's state, for the idle program
   weston xwayland        # a Wayland compositor and its X server
+  fontconfig             # fc-list: a font without Japanese for the failure tests
   clang-14 libclang-rt-14-dev
   wine64 locales
   desktop-file-utils appstream lintian

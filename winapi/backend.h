@@ -1,8 +1,8 @@
 // The layer's seam: where a window system and a clock plug in from outside USER32 and
 // KERNEL32. The program's start-up (entry/main.cpp) plugs in the SDL display of
 // user/sdl/ and keeps the system clock; the test library (tests/winapi/testing/) plugs
-// in a headless display and a clock that can record instead of waiting. Game code never
-// includes this.
+// in a headless display and a clock that can record instead of waiting. The program's
+// own code never includes this.
 //
 // A backend works with what user/window.h declares for it: the windows (Window,
 // FindWindowByHandle), the Input calls that turn its events into messages, ComposeWindow

@@ -56,7 +56,8 @@ def motif(app, window):
 
 
 def check_main_frame(app):
-    check(app.session.property(app.main, "WM_CLASS") == b"tarvel\0tarvel\0",
+    # The instance after the program's file, the class after its window class.
+    check(app.session.property(app.main, "WM_CLASS") == b"tarvel\0nTarvel\0",
           "WM_CLASS %r" % app.session.property(app.main, "WM_CLASS"))
     functions, decorations = motif(app, app.main)
     check(not functions & (FUNC_RESIZE | FUNC_MAXIMIZE) and not decorations & (DECOR_RESIZEH | DECOR_MAXIMIZE),
@@ -73,6 +74,8 @@ def check_dialog(app, box, caption):
     session = app.session
     check(atoms(app, box, "_NET_WM_WINDOW_TYPE") == {session.atom("_NET_WM_WINDOW_TYPE_DIALOG")}, "not a dialog")
     check(session.property(box, "WM_TRANSIENT_FOR") == [app.main], "not transient for the main window")
+    check(session.property(box, "WM_CLASS") == session.property(app.main, "WM_CLASS"),
+          "WM_CLASS %r, not the main window's: the desktop would not group them" % session.property(box, "WM_CLASS"))
     check({session.atom("_NET_WM_STATE_MODAL"), session.atom("_NET_WM_STATE_SKIP_TASKBAR")} <=
           atoms(app, box, "_NET_WM_STATE"), "not modal and out of the task bar")
     functions, _ = motif(app, box)

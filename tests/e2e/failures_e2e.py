@@ -11,7 +11,8 @@ Scenarios:
   client_killed  the program's connection killed by another client (XKillClient)
   window_closed  the main window destroyed by another client: ends as a close does; a
                  message box destroyed: gone as if closed
-  no_font        no Japanese font in fontconfig's configuration
+  no_font        no font in fontconfig's configuration, and only one that does not cover
+                 Japanese
   bad_display    DISPLAY names a display where no X server answers
 """
 import os
@@ -225,17 +226,33 @@ def run_alone(binary, env, what):
     return lines[0]
 
 
+def font_without_japanese():
+    """A font file of this machine that fontconfig says does not cover Japanese."""
+    def files(pattern):
+        listed = subprocess.run(["fc-list", pattern, "file"], capture_output=True, text=True, check=True).stdout
+        return {line.rstrip().rstrip(":") for line in listed.splitlines() if line.strip()}
+    latin = sorted(files(":lang=en") - files(":lang=ja"))
+    check(latin, "no font without Japanese to try")
+    return latin[0]
+
+
 def scenario_no_font(binary, repeats):
+    """Without a font, and with only one that does not cover Japanese (which fontconfig still
+    gives for a Japanese request), the program ends with one line naming the font to install."""
     session = XSession()
     try:
-        with tempfile.TemporaryDirectory() as work:
-            config = os.path.join(work, "fonts.conf")
-            with open(config, "w") as f:
-                f.write('<?xml version="1.0"?>\n<!DOCTYPE fontconfig SYSTEM "fonts.dtd">\n'
-                        '<fontconfig><cachedir>%s</cachedir></fontconfig>\n' % os.path.join(work, "cache"))
-            env = dict(session.env, FONTCONFIG_FILE=config)
-            line = run_alone(binary, env, "no font")
-            check("Japanese font" in line and "fonts-ipafont-gothic" in line, "no font: %r" % line)
+        for fonts, what in (([], "no font"), ([font_without_japanese()], "a font without Japanese")):
+            with tempfile.TemporaryDirectory() as work:
+                for font in fonts:
+                    os.symlink(font, os.path.join(work, os.path.basename(font)))
+                config = os.path.join(work, "fonts.conf")
+                with open(config, "w") as f:
+                    f.write('<?xml version="1.0"?>\n<!DOCTYPE fontconfig SYSTEM "fonts.dtd">\n'
+                            '<fontconfig>%s<cachedir>%s</cachedir></fontconfig>\n'
+                            % ("<dir>%s</dir>" % work if fonts else "", os.path.join(work, "cache")))
+                env = dict(session.env, FONTCONFIG_FILE=config)
+                line = run_alone(binary, env, what)
+                check("Japanese font" in line and "fonts-ipafont-gothic" in line, "%s: %r" % (what, line))
     finally:
         session.close()
 

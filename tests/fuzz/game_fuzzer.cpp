@@ -14,13 +14,9 @@
 #include "gdi_testing.h"
 #include "kernel_testing.h"
 #include "user_testing.h"
-#include "user/resources.h"
 #include "win/board_view.h"
 #include "win/main_window.h"
 #include "win/resource.h"
-
-extern "C" const unsigned char tarvel_resources[];
-extern "C" const std::size_t tarvel_resources_size;
 
 namespace {
 
@@ -50,7 +46,6 @@ HINSTANCE Instance() {
 // A fresh main window as WinMain makes it, with the random draws fixed by the input.
 HWND OpenMainWindow(unsigned seed) {
   winapi::UseHeadlessDisplay();
-  winapi::SetModuleResources(tarvel_resources, tarvel_resources_size);
   if (winapi::LiveGdiObjectCount() != 0) Fail("GDI objects alive before the window", "");
   if (!RegisterMainClass(Instance()) || !CreateMainWindow(Instance(), SW_SHOWDEFAULT)) Fail("no main window", "");
   srand(seed);

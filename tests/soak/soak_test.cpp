@@ -18,13 +18,9 @@
 #include "players/max_com.h"
 #include "players/random_com.h"
 #include "user_testing.h"
-#include "user/resources.h"
 #include "win/board_view.h"
 #include "win/main_window.h"
 #include "win/resource.h"
-
-extern "C" const unsigned char tarvel_resources[];
-extern "C" const std::size_t tarvel_resources_size;
 
 namespace {
 
@@ -76,7 +72,6 @@ size_t ResidentBytes() {
 
 TEST(Soak, ThousandGamesLeaveMemoryAndObjectsFlat) {
   winapi::UseHeadlessDisplay();
-  winapi::SetModuleResources(tarvel_resources, tarvel_resources_size);
   ASSERT_TRUE(RegisterMainClass(Instance()));
   ASSERT_TRUE(CreateMainWindow(Instance(), SW_SHOWDEFAULT));
   HWND window = winapi::FindWindowOfClass("nTarvel");

@@ -12,12 +12,8 @@
 #include "kernel_testing.h"
 #include "rules/board.h"
 #include "user_testing.h"
-#include "user/resources.h"
 #include "win/board_view.h"
 #include "win/main_window.h"
-
-extern "C" const unsigned char tarvel_resources[];
-extern "C" const std::size_t tarvel_resources_size;
 
 namespace apptest {
 
@@ -77,7 +73,6 @@ class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     winapi::UseHeadlessDisplay();
-    winapi::SetModuleResources(tarvel_resources, tarvel_resources_size);
     gdiObjectsBefore_ = winapi::LiveGdiObjectCount();
     ASSERT_TRUE(RegisterMainClass(Instance()));
     ASSERT_TRUE(CreateMainWindow(Instance(), SW_SHOWDEFAULT));

@@ -20,7 +20,6 @@ class WinMainTest : public ::testing::Test {
  protected:
   void SetUp() override {
     winapi::UseHeadlessDisplay();
-    winapi::SetModuleResources(tarvel_resources, tarvel_resources_size);
   }
   void TearDown() override {
     winapi::UseHeadlessDisplay();

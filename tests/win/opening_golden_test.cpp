@@ -10,7 +10,6 @@ namespace {
 
 TEST(OpeningPicture, TheMainWindowMatchesTheGolden) {
   winapi::UseHeadlessDisplay();
-  winapi::SetModuleResources(tarvel_resources, tarvel_resources_size);
   ASSERT_TRUE(RegisterMainClass(apptest::Instance()));
   ASSERT_TRUE(CreateMainWindow(apptest::Instance(), SW_SHOWDEFAULT));
   winapi::PumpMessages();

@@ -3,21 +3,15 @@
 // tests, which have their own main and display).
 #include <windows.h>
 
-#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
 
 #include "backend.h"
-#include "user/resources.h"
 #include "user/sdl/sdl_display.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
-
-// The compiled resource script, embedded by the build.
-extern "C" const unsigned char tarvel_resources[];
-extern "C" const std::size_t tarvel_resources_size;
 
 int main(int, char** argv) {
   std::string error;
@@ -31,7 +25,6 @@ int main(int, char** argv) {
     return 1;
   }
   winapi::UseDisplay(std::move(display));
-  winapi::SetModuleResources(tarvel_resources, tarvel_resources_size);
   // The instance handle only has to be non-null and the same throughout the run.
   static char module;
   char commandLine[] = "";

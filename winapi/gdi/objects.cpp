@@ -16,7 +16,7 @@ ObjectTable& Table() { return GdiObjects(); }
 
 uintptr_t StockHandle(int index) { return kStockBase + kHandleStep * static_cast<uintptr_t>(index); }
 
-// Stock objects by their GetStockObject index; the gaps are objects the game never asks for.
+// Stock objects by their GetStockObject index; the gaps are objects the program never asks for.
 const std::array<std::unique_ptr<GdiObject>, kStockCount>& StockObjects() {
   static const auto stock = [] {
     std::array<std::unique_ptr<GdiObject>, kStockCount> objects;

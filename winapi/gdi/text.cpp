@@ -28,8 +28,8 @@ constexpr int kLinePixels = 16;
 }
 
 // The font every text of the layer is drawn with, opened on first use. A font without
-// Japanese glyphs would draw boxes for every text of the game, so fontconfig's answer is
-// checked for the characters the game shows and anything less stops the program.
+// Japanese glyphs would draw boxes for every text of the program, so fontconfig's answer
+// is checked for the language and anything less stops the program.
 class Font {
  public:
   static Font& Get() {
@@ -59,17 +59,20 @@ class Font {
 
     FcChar8* file = nullptr;
     FcCharSet* charset = nullptr;
+    FcLangSet* languages = nullptr;
     int index = 0;
     if (FcPatternGetString(match, FC_FILE, 0, &file) != FcResultMatch)
       FontFailure("the match has no file", nullptr);
+    const char* path = reinterpret_cast<const char*>(file);
     FcPatternGetInteger(match, FC_INDEX, 0, &index);
-    if (FcPatternGetCharSet(match, FC_CHARSET, 0, &charset) != FcResultMatch)
-      FontFailure("the match has no character set", reinterpret_cast<const char*>(file));
-    // Kana, the kanji of the board's texts, the full-width marks and plain ASCII.
-    for (const FcChar32 c : {0x3042u, 0x30D1u, 0x9ED2u, 0x767Du, 0x25CFu, 0x25CBu, 0xFF3Fu, 0x0041u}) {
-      if (!FcCharSetHasChar(charset, c))
-        FontFailure("the font lacks Japanese glyphs", reinterpret_cast<const char*>(file));
-    }
+    if (FcPatternGetCharSet(match, FC_CHARSET, 0, &charset) != FcResultMatch ||
+        FcPatternGetLangSet(match, FC_LANG, 0, &languages) != FcResultMatch)
+      FontFailure("the match has no character or language set", path);
+    // Code page 932's texts: Japanese as fontconfig judges a font's coverage of it (kana
+    // and kanji), and the printable ASCII of the code page's single-byte half.
+    bool covers = FcLangSetHasLang(languages, reinterpret_cast<const FcChar8*>("ja")) == FcLangEqual;
+    for (FcChar32 c = 0x20; covers && c < 0x7F; ++c) covers = FcCharSetHasChar(charset, c);
+    if (!covers) FontFailure("the font does not cover Japanese", path);
     if (!TTF_WasInit()) {
       if (TTF_Init() != 0) FontFailure("SDL_ttf does not start", TTF_GetError());
       startedTtf_ = true;

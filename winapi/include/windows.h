@@ -1,4 +1,4 @@
-// The Win32 subset the game calls, for Linux. Declares only what the game uses;
+// The Win32 subset the program calls, for Linux. Declares only what the program uses;
 // the names, types and values are those of the Windows SDK.
 #pragma once
 

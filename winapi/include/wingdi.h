@@ -1,4 +1,4 @@
-// GDI32: device contexts, pens, brushes, bitmaps and the shapes the game draws.
+// GDI32: device contexts, pens, brushes, bitmaps and the shapes the program draws.
 #pragma once
 
 #include "windef.h"

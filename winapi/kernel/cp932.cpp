@@ -11,11 +11,11 @@ namespace winapi {
 namespace {
 
 // One converter for each direction, opened on first use. glibc always has CP932; without
-// it no text of the game could be shown, so its absence stops the program.
+// it no text of the program could be shown, so its absence stops the program.
 iconv_t Converter(const char* to, const char* from) {
   const iconv_t converter = iconv_open(to, from);
   if (converter == reinterpret_cast<iconv_t>(-1)) {
-    std::fprintf(stderr, "tarvel: iconv cannot convert from %s to %s\n", from, to);
+    std::fprintf(stderr, "%s: iconv cannot convert from %s to %s\n", program_invocation_short_name, from, to);
     std::abort();
   }
   return converter;

@@ -1,5 +1,5 @@
-// Code page 932, the ANSI code page of a Japanese Windows, in which the game keeps every
-// text: its characters, conversions to what SDL and the resources hold, and the '&'
+// Code page 932, the ANSI code page of a Japanese Windows, in which the program keeps
+// every text: its characters, conversions to what SDL and the resources hold, and the '&'
 // markers of menu and button labels. KERNEL32 owns code pages on Windows too.
 #pragma once
 

@@ -1,6 +1,6 @@
 // Drawn in the classic Windows look: a light grey bar, raised popups with etched
 // separators, the chosen item in dark blue. Everything goes through the layer's own
-// GDI calls, so the menu uses the same font as the game's texts.
+// GDI calls, so the menu uses the same font as the program's own texts.
 #include "user/menu_bar.h"
 
 #include <algorithm>

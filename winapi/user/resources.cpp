@@ -7,8 +7,6 @@
 namespace winapi {
 namespace {
 
-std::span<const uint8_t> moduleResources;
-
 uint32_t ReadU32(std::span<const uint8_t> bytes, size_t at) {
   return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
 }
@@ -33,11 +31,10 @@ size_t ReadNameOrId(std::span<const uint8_t> header, size_t at, long& number) {
 
 }  // namespace
 
-void SetModuleResources(const void* data, std::size_t size) {
-  moduleResources = {static_cast<const uint8_t*>(data), size};
+std::span<const uint8_t> FindResourceData(uint16_t type, uint16_t id) {
+  if (!winapi_module_resources) return {};
+  return FindResourceIn({winapi_module_resources, winapi_module_resources_size}, type, id);
 }
-
-std::span<const uint8_t> FindResourceData(uint16_t type, uint16_t id) { return FindResourceIn(moduleResources, type, id); }
 
 std::span<const uint8_t> FindResourceIn(std::span<const uint8_t> image, uint16_t type, uint16_t id) {
   size_t at = 0;

@@ -265,7 +265,8 @@ BOOL WINAPI UpdateWindow(HWND handle) {
 }
 
 BOOL WINAPI InvalidateRect(HWND handle, const RECT*, BOOL) {
-  // Any part invalid makes a WM_PAINT due, and the game always paints all of it.
+  // Any part invalid makes a WM_PAINT due. The layer keeps no update region: a WM_PAINT
+  // here is for the whole client area, which the program paints whole.
   Window* window = winapi::FindWindowByHandle(handle);
   if (!window) return FALSE;
   window->invalid = true;
@@ -297,9 +298,9 @@ HDC WINAPI GetDC(HWND handle) {
   return dc;
 }
 
-// What was drawn is shown when the device context is given back: the game draws a
-// whole frame between GetDC and ReleaseDC, and may not return to the message loop
-// before the next one (a computer player thinks in between).
+// What was drawn is shown when the device context is given back: a program may draw a
+// whole frame between GetDC and ReleaseDC and then work on without returning to the
+// message loop before its next frame.
 int WINAPI ReleaseDC(HWND handle, HDC dc) {
   const auto found = T().dcs.find(dc);
   if (found == T().dcs.end() || found->second->handle != handle) return 0;

@@ -10,9 +10,6 @@
 #include "user_testing.h"
 #include "win/resource.h"
 
-extern "C" const unsigned char tarvel_resources[];
-extern "C" const std::size_t tarvel_resources_size;
-
 namespace {
 
 std::vector<UINT> commands;
@@ -23,7 +20,7 @@ LRESULT CALLBACK CommandProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-std::span<const uint8_t> Resources() { return {tarvel_resources, tarvel_resources_size}; }
+std::span<const uint8_t> Resources() { return {winapi_module_resources, winapi_module_resources_size}; }
 
 TEST(MenuResource, TheMenuOfTheResourceScriptIsReadAsWritten) {
   auto menu = winapi::ParseMenuTemplate(winapi::FindResourceIn(Resources(), winapi::kResourceTypeMenu, IDR_MAIN_MENU));
@@ -96,7 +93,6 @@ class MenuBarTest : public ::testing::Test {
  protected:
   void SetUp() override {
     winapi::UseHeadlessDisplay();
-    winapi::SetModuleResources(tarvel_resources, tarvel_resources_size);
     commands.clear();
     WNDCLASSA wc = {};
     wc.lpfnWndProc = CommandProc;

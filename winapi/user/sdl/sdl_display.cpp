@@ -51,7 +51,7 @@ class SdlDisplay final : public Display {
       error = SDL_GetError();
       return false;
     }
-    x11::DescribeTopLevel(sdl, title, FrameOfferOf(window.style));
+    x11::DescribeTopLevel(sdl, window.className, title, FrameOfferOf(window.style));
     windows_[SDL_GetWindowID(sdl)] = {window.handle, std::make_unique<ScaledFrame>(scale_)};
     AdoptX11Window(sdl);
     return true;
@@ -215,7 +215,7 @@ std::unique_ptr<Display> OpenSdlDisplay(std::string& error) {
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   // A click that activates a window also does what it does on Windows: press the OK button.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-  // SDL holds the screen saver off for as long as it runs; a board game left open must not
+  // SDL holds the screen saver off for as long as it runs; a program left open must not
   // keep the screen lit, and a Windows program does not hold it off either.
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   InstallX11ErrorHandlers();

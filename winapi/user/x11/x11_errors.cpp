@@ -27,7 +27,6 @@
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <X11/Xproto.h>
-#include <dlfcn.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -96,19 +95,12 @@ int WatchDestruction(void*, SDL_Event* event) {
 }  // namespace
 
 void InstallX11ErrorHandlers() {
-  // SDL brings Xlib in; taking the functions from the process keeps the layer from linking
-  // it itself. Without Xlib there is no X connection to guard.
   // Once only: SDL leaves this handler in place when it shuts down, and installing it over
   // itself would make it its own predecessor.
   static bool installed = false;
   if (installed) return;
-  using SetHandler = XErrorHandler (*)(XErrorHandler);
-  using SetIOHandler = XIOErrorHandler (*)(XIOErrorHandler);
-  auto set = reinterpret_cast<SetHandler>(dlsym(RTLD_DEFAULT, "XSetErrorHandler"));
-  auto setIO = reinterpret_cast<SetIOHandler>(dlsym(RTLD_DEFAULT, "XSetIOErrorHandler"));
-  if (!set || !setIO) return;
-  previousHandler = set(HandleError);
-  setIO(ConnectionLost);
+  previousHandler = XSetErrorHandler(HandleError);
+  XSetIOErrorHandler(ConnectionLost);
   installed = true;
 }
 
@@ -134,15 +126,12 @@ void ReleaseX11Window(SDL_Window* window) {
     // mapped, reads the answer even when the request failed, and may then wait for an
     // UnmapNotify that a window already gone never sends. One put in front of the queue
     // ends that wait; when SDL does not wait, SDL drops it as an event for no window.
-    using PutBack = int (*)(::Display*, XEvent*);
-    if (auto putBack = reinterpret_cast<PutBack>(dlsym(RTLD_DEFAULT, "XPutBackEvent"))) {
-      XEvent unmap{};
-      unmap.xunmap.type = UnmapNotify;
-      unmap.xunmap.display = info.info.x11.display;
-      unmap.xunmap.event = id;
-      unmap.xunmap.window = id;
-      putBack(info.info.x11.display, &unmap);
-    }
+    XEvent unmap{};
+    unmap.xunmap.type = UnmapNotify;
+    unmap.xunmap.display = info.info.x11.display;
+    unmap.xunmap.event = id;
+    unmap.xunmap.window = id;
+    XPutBackEvent(info.info.x11.display, &unmap);
   }
   OurWindows()[id] = Fate::DestroyedByUs;
 }

@@ -7,13 +7,11 @@
 #include <X11/Xutil.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <vector>
 
 namespace winapi::x11 {
 namespace {
-
-// The name the desktop entry's StartupWMClass gives, for both halves of WM_CLASS.
-char kProgramClass[] = "tarvel";
 
 // _MOTIF_WM_HINTS as window managers read it: five longs of 32-bit format.
 constexpr long kMwmFunctions = 1L << 0, kMwmDecorations = 1L << 1;
@@ -104,17 +102,34 @@ void SetTitle(const XWindow& w, const std::string& utf8) {
                     reinterpret_cast<const unsigned char*>(utf8.data()), static_cast<int>(utf8.size()));
 }
 
-void SetClass(const XWindow& w) {
-  XClassHint hint{kProgramClass, kProgramClass};
+// WM_CLASS as X programs set it: the instance named after the program's file, the class
+// after what the program calls its windows. Win32 knows a window by its window class, and
+// a desktop entry names it (StartupWMClass) to match the program's windows to its launcher.
+void SetClass(const XWindow& w, const std::string& windowClass) {
+  std::string instance = program_invocation_short_name, cls = windowClass;  // Xlib takes them as char*
+  XClassHint hint{instance.data(), cls.data()};
   XSetClassHint(w.display, w.window, &hint);
+}
+
+// An owned window is grouped with its owner on the desktop.
+void SetClassOf(const XWindow& w, const XWindow& owner) {
+  XClassHint hint{};
+  if (owner && XGetClassHint(owner.display, owner.window, &hint)) {
+    XSetClassHint(w.display, w.window, &hint);
+    XFree(hint.res_name);
+    XFree(hint.res_class);
+  } else {
+    SetClass(w, program_invocation_short_name);
+  }
 }
 
 }  // namespace
 
-void DescribeTopLevel(SDL_Window* window, const std::string& utf8Title, const FrameOffer& offer) {
+void DescribeTopLevel(SDL_Window* window, const std::string& windowClass, const std::string& utf8Title,
+                      const FrameOffer& offer) {
   const XWindow w = XWindowOf(window);
   if (!w) return;
-  SetClass(w);
+  SetClass(w, windowClass);
   SetTitle(w, utf8Title);
   SetFrame(w, offer);
   XFlush(w.display);
@@ -123,14 +138,15 @@ void DescribeTopLevel(SDL_Window* window, const std::string& utf8Title, const Fr
 void DescribeModalBox(SDL_Window* box, SDL_Window* owner, const std::string& utf8Title) {
   const XWindow w = XWindowOf(box);
   if (!w) return;
-  SetClass(w);
+  const XWindow o = XWindowOf(owner);
+  SetClassOf(w, o);
   SetTitle(w, utf8Title);
   // Minimizing a box would take its owner along (the window manager keeps a group
-  // together) and leave nothing on screen to bring the game back with.
+  // together) and leave nothing on screen to bring the program back with.
   SetFrame(w, {.title = true, .close = true, .minimize = false, .maximize = false, .resize = false});
   SetAtoms(w, "_NET_WM_WINDOW_TYPE", {"_NET_WM_WINDOW_TYPE_DIALOG"});
   SetAtoms(w, "_NET_WM_STATE", {"_NET_WM_STATE_MODAL", "_NET_WM_STATE_SKIP_TASKBAR"});
-  if (const XWindow o = XWindowOf(owner)) XSetTransientForHint(w.display, w.window, o.window);
+  if (o) XSetTransientForHint(w.display, w.window, o.window);
   XFlush(w.display);
 }
 

@@ -19,11 +19,13 @@ struct FrameOffer {
   bool resize = true;
 };
 
-// A top-level window of the program: class "tarvel", its title, its frame.
-void DescribeTopLevel(SDL_Window* window, const std::string& utf8Title, const FrameOffer& offer);
+// A top-level window of the program: its class (WM_CLASS: the program's file name, and
+// the window class it was registered with), its title, its frame.
+void DescribeTopLevel(SDL_Window* window, const std::string& windowClass, const std::string& utf8Title,
+                      const FrameOffer& offer);
 
-// A modal box of owner: a dialog on top of it, out of the task bar, with a title and
-// a close button only.
+// A modal box of owner: a dialog on top of it with the owner's WM_CLASS, out of the task
+// bar, with a title and a close button only.
 void DescribeModalBox(SDL_Window* box, SDL_Window* owner, const std::string& utf8Title);
 
 // The root window's resource database (what xrdb loads), when the display is X's and has one.
