@@ -97,6 +97,12 @@ class Tarvel:
         return self.process.wait(timeout=DEADLINE)
 
     def kill(self):
+        """Ends the program with SIGTERM, which the coverage build answers by writing its
+        counters first, and with SIGKILL if it is still there after a while."""
         if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
+            self.process.terminate()
+            try:
+                self.process.wait(10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
