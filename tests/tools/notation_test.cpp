@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <sstream>
 
 #include "notation.h"
 #include "positions.h"
@@ -121,4 +122,28 @@ TEST(BenchPositions, BuiltInSetCoversTheMoveCountsAndEarlierPasses) {
   for (int count = 0; count < 60; ++count) EXPECT_GT(perCount[count], 0) << "move count " << count;
   for (int count : {44, 45, 46}) EXPECT_GE(perCount[count], 10) << "move count " << count;
   EXPECT_GE(afterPasses, 8);
+}
+
+// A whole game starts at the opening, and each position is the one before with
+// the moves played since, passes included, so that searching them in order is
+// playing the game.
+TEST(BenchPositions, WholeGamesRunFromTheOpeningInOrder) {
+  Board board(0, 0);
+  for (int game = 1; game <= 20; ++game) {
+    const std::vector<std::string> records = WholeGame(game);
+    ASSERT_GE(records.size(), 30u);
+    EXPECT_EQ(records.front(), "");
+    for (std::size_t i = 0; i < records.size(); ++i) {
+      ASSERT_FALSE(PlayRecord(board, records[i])) << records[i];
+      ASSERT_EQ(TurnOf(board), Turn::kPlace) << records[i];
+      if (i == 0) continue;
+      // One placement more, and the passes of a side that could not place.
+      EXPECT_EQ(records[i].rfind(records[i - 1], 0), 0u) << records[i];
+      std::istringstream added(records[i].substr(records[i - 1].size()));
+      int placements = 0;
+      for (std::string move; added >> move;) placements += move != "pass";
+      EXPECT_EQ(placements, 1) << records[i];
+    }
+  }
+  EXPECT_NE(WholeGame(1), WholeGame(2));
 }

@@ -2,6 +2,7 @@
 
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <map>
 #include <optional>
 
 #include "arguments.h"
@@ -24,6 +26,12 @@ constexpr int kDefaultPlainLimitSeconds = 5;
 // Ten minutes per position keep the side-by-side run over the built-in set's 113
 // positions within a day.
 constexpr std::int64_t kMaxPlainLimitSeconds = 600;
+// Runs of every fast search, of which the least time counts: the machine's other
+// work only ever adds time.
+constexpr int kDefaultRepeats = 3;
+constexpr std::int64_t kMaxRepeats = 100;
+// A whole game takes about 0.1 s: a hundred thousand of them stay within hours.
+constexpr std::int64_t kMaxWholeGames = 100000;
 // A game of the fast-only sample takes about 10 ms and its records about 1.5 KB:
 // a million games stay within hours and two gigabytes.
 constexpr std::int64_t kMaxFastOnlyGames = 1000000;
@@ -32,13 +40,21 @@ struct Timing {
   double ms;
   std::uint64_t positions;
   CellPos cell;
+  long faults = 0;  // page faults that the system met without reading a file
 };
+
+long PageFaults() {
+  rusage usage;
+  return getrusage(RUSAGE_SELF, &usage) == 0 ? usage.ru_minflt : 0;
+}
 
 Timing TimeFast(Board& board) {
   AlphaCom alpha(&board, board.SideToMove());
+  const long faults = PageFaults();
   const Stopwatch watch;
   const CellPos cell = alpha.NextMove();
-  return {watch.Milliseconds(), alpha.SearchedPositions(), cell};
+  const double ms = watch.Milliseconds();
+  return {ms, alpha.SearchedPositions(), cell, PageFaults() - faults};
 }
 
 // The plain search runs in a child process, so that it can be given up after
@@ -72,6 +88,100 @@ std::optional<Timing> TimePlain(Board& board, double limitMs) {
   return result;
 }
 
+// One line of `bench -`: "<record> => <cell> <ms> ms, <n> positions, <f> page faults".
+std::optional<Timing> ParseTimingLine(const std::string& line) {
+  const std::size_t arrow = line.find(" => ");
+  if (arrow == std::string::npos) return std::nullopt;
+  char cell[4];
+  Timing timing{};
+  unsigned long long positions;
+  if (std::sscanf(line.c_str() + arrow + 4, "%3s %lf ms, %llu positions, %ld page faults", cell, &timing.ms,
+                  &positions, &timing.faults) != 4)
+    return std::nullopt;
+  const auto parsed = ParseCell(cell);
+  if (!parsed) return std::nullopt;
+  timing.positions = positions;
+  timing.cell = *parsed;
+  return timing;
+}
+
+// The fast search over the records in their order, in a new process of this tool
+// (`bench -`): its first search meets the search's memory as the first search of
+// a program does, and each later one finds it as the earlier ones left it. This
+// process never searches itself.
+std::optional<std::vector<Timing>> SearchInNewProcess(const std::vector<std::string>& records) {
+  // The records go through a file: through a pipe, they and the answers could
+  // each wait for the other.
+  char inputName[] = "/tmp/tarvel-engine-XXXXXX";
+  const int input = mkstemp(inputName);
+  if (input < 0) return std::nullopt;
+  unlink(inputName);
+  std::string text;
+  for (const std::string& record : records) text += record + '\n';
+  const bool written = write(input, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  int output[2];
+  if (!written || lseek(input, 0, SEEK_SET) != 0 || pipe(output) != 0) {
+    close(input);
+    return std::nullopt;
+  }
+  std::fflush(stdout);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(input, STDIN_FILENO);
+    dup2(output[1], STDOUT_FILENO);
+    close(output[0]);
+    execl("/proc/self/exe", "tarvel-engine", "bench", "-", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(input);
+  close(output[1]);
+  std::vector<Timing> timings;
+  bool parsed = pid > 0;
+  if (FILE* answers = fdopen(output[0], "r")) {
+    char* line = nullptr;
+    std::size_t capacity = 0;
+    ssize_t length;
+    while ((length = getline(&line, &capacity, answers)) > 0) {
+      const auto timing = ParseTimingLine(std::string(line, static_cast<std::size_t>(length)));
+      if (timing) timings.push_back(*timing);
+      parsed = parsed && timing;
+    }
+    std::free(line);
+    std::fclose(answers);
+  } else {
+    close(output[0]);
+    parsed = false;
+  }
+  int status = 0;
+  if (pid > 0) waitpid(pid, &status, 0);
+  if (!parsed || !WIFEXITED(status) || WEXITSTATUS(status) != 0 || timings.size() != records.size())
+    return std::nullopt;
+  return timings;
+}
+
+// The least time of `repeats` runs of SearchInNewProcess for each record; every
+// run searches exactly the same way, and the machine's other work only adds time.
+std::vector<Timing> TimeInNewProcesses(const std::vector<std::string>& records, int repeats) {
+  std::vector<Timing> best;
+  for (int run = 0; run < repeats; ++run) {
+    const auto timings = SearchInNewProcess(records);
+    if (!timings) {
+      std::fprintf(stderr, "tarvel-engine: a run of the fast search in a new process failed\n");
+      std::exit(3);
+    }
+    if (best.empty()) best = *timings;
+    for (std::size_t i = 0; i < best.size(); ++i) best[i].ms = std::min(best[i].ms, (*timings)[i].ms);
+  }
+  return best;
+}
+
+// The least time of the last record's search, the records before it searched in
+// their order in the same new process: with one record, the cold figure, the one
+// a player meets at the first reply of the program.
+Timing TimeLast(const std::vector<std::string>& records, int repeats) {
+  return TimeInNewProcesses(records, repeats).back();
+}
+
 double Median(std::vector<double> values) {
   if (values.empty()) return 0;
   std::sort(values.begin(), values.end());
@@ -89,61 +199,144 @@ struct Slowest {
   }
 };
 
-int SideBySide(const std::vector<std::string>& records, double plainLimitMs) {
+int SideBySide(const std::vector<std::string>& records, double plainLimitMs, int repeats) {
   Board board(0, 0);
-  // All fast timings come first: each fork for the plain search would leave the
-  // parent's pages shared, and the fast search's writes would then pay for copying.
-  std::vector<Timing> fast;
-  for (const std::string& record : records) {
-    PlayRecord(board, record);
-    fast.push_back(TimeFast(board));
-  }
+  const std::vector<Timing> warm = TimeInNewProcesses(records, repeats);
+  std::vector<Timing> cold;
+  for (const std::string& record : records) cold.push_back(TimeLast({record}, repeats));
 
-  std::vector<double> fastTimes, plainTimes, fastWherePlain;
-  Slowest fastSlowest, plainSlowest;
+  std::vector<double> warmTimes, coldTimes, plainTimes, fastWherePlain;
+  Slowest warmSlowest, coldSlowest, plainSlowest, worstRatio;
   int mismatches = 0;
-  std::printf("%4s %5s %6s %9s %10s %10s %10s %8s %5s\n", "#", "count", "passes", "fast ms", "fast pos",
-              "plain ms", "plain pos", "ratio", "cell");
+  std::printf("%4s %5s %6s %9s %9s %6s %7s %10s %10s %10s %8s %5s\n", "#", "count", "passes", "warm ms", "cold ms",
+              "c/w", "faults", "fast pos", "plain ms", "plain pos", "ratio", "cell");
   for (size_t i = 0; i < records.size(); ++i) {
     PlayRecord(board, records[i]);
-    fastTimes.push_back(fast[i].ms);
-    fastSlowest.Offer(fast[i].ms, i);
-    std::printf("%4zu %5d %6d %9.3f %10llu", i + 1, board.GetMoveCount(), PassesIn(board), fast[i].ms,
-                static_cast<unsigned long long>(fast[i].positions));
+    warmTimes.push_back(warm[i].ms);
+    coldTimes.push_back(cold[i].ms);
+    warmSlowest.Offer(warm[i].ms, i);
+    coldSlowest.Offer(cold[i].ms, i);
+    worstRatio.Offer(cold[i].ms / warm[i].ms, i);
+    std::printf("%4zu %5d %6d %9.3f %9.3f %6.2f %7ld %10llu", i + 1, board.GetMoveCount(), PassesIn(board),
+                warm[i].ms, cold[i].ms, cold[i].ms / warm[i].ms, cold[i].faults,
+                static_cast<unsigned long long>(warm[i].positions));
+    if (!(cold[i].cell == warm[i].cell)) {
+      std::printf("  MISMATCH: the cold search chose %s", FormatCell(cold[i].cell).c_str());
+      ++mismatches;
+    }
     if (const auto plain = TimePlain(board, plainLimitMs)) {
       plainTimes.push_back(plain->ms);
-      fastWherePlain.push_back(fast[i].ms);
+      fastWherePlain.push_back(warm[i].ms);
       plainSlowest.Offer(plain->ms, i);
       std::printf(" %10.2f %10llu %8.0f %5s", plain->ms, static_cast<unsigned long long>(plain->positions),
-                  plain->ms / fast[i].ms, FormatCell(fast[i].cell).c_str());
-      if (!(plain->cell == fast[i].cell)) {
+                  plain->ms / warm[i].ms, FormatCell(warm[i].cell).c_str());
+      if (!(plain->cell == warm[i].cell)) {
         std::printf("  MISMATCH: plain chose %s", FormatCell(plain->cell).c_str());
         ++mismatches;
       }
     } else {
-      std::printf(" %10s %10s %8s %5s", ">limit", "-", "-", FormatCell(fast[i].cell).c_str());
+      std::printf(" %10s %10s %8s %5s", ">limit", "-", "-", FormatCell(warm[i].cell).c_str());
     }
     std::printf("\n");
   }
 
-  PlayRecord(board, records[fastSlowest.index]);
-  std::printf("\nfast,  all %zu positions: median %.3f ms, max %.3f ms (#%zu, move count %d, passes %d)\n",
-              records.size(), Median(fastTimes), fastSlowest.ms, fastSlowest.index + 1, board.GetMoveCount(),
-              PassesIn(board));
+  std::printf("\nfast, least of %d runs: warm, all %zu positions searched in order in one process; cold, each "
+              "position as the first search of a process\n",
+              repeats, records.size());
+  PlayRecord(board, records[warmSlowest.index]);
+  std::printf("warm: median %.3f ms, max %.3f ms (#%zu, move count %d, passes %d)\n", Median(warmTimes),
+              warmSlowest.ms, warmSlowest.index + 1, board.GetMoveCount(), PassesIn(board));
+  PlayRecord(board, records[coldSlowest.index]);
+  std::printf("cold: median %.3f ms, max %.3f ms (#%zu, move count %d, passes %d)\n", Median(coldTimes),
+              coldSlowest.ms, coldSlowest.index + 1, board.GetMoveCount(), PassesIn(board));
+  std::printf("cold/warm: greatest %.2f (#%zu: %.3f against %.3f ms)\n", worstRatio.ms, worstRatio.index + 1,
+              cold[worstRatio.index].ms, warm[worstRatio.index].ms);
   if (!plainTimes.empty()) {
     PlayRecord(board, records[plainSlowest.index]);
-    std::printf("fast,  the %zu positions the plain search finished within %.0f s: median %.3f ms, max %.3f ms\n",
+    std::printf("warm, the %zu positions the plain search finished within %.0f s: median %.3f ms, max %.3f ms\n",
                 plainTimes.size(), plainLimitMs / 1000, Median(fastWherePlain),
                 *std::max_element(fastWherePlain.begin(), fastWherePlain.end()));
     std::printf("plain, the same positions: median %.2f ms, max %.2f ms (#%zu, move count %d, passes %d)\n",
                 Median(plainTimes), plainSlowest.ms, plainSlowest.index + 1, board.GetMoveCount(),
                 PassesIn(board));
-    std::printf("ratio plain/fast: of the medians %.0f, at the plain search's slowest position %.0f\n",
-                Median(plainTimes) / Median(fastWherePlain), plainSlowest.ms / fastTimes[plainSlowest.index]);
+    std::printf("ratio plain/warm: of the medians %.0f, at the plain search's slowest position %.0f\n",
+                Median(plainTimes) / Median(fastWherePlain), plainSlowest.ms / warmTimes[plainSlowest.index]);
   }
   std::printf("%zu positions beyond the plain search's limit; %d different choices\n",
               records.size() - plainTimes.size(), mismatches);
   return mismatches ? 1 : 0;
+}
+
+// Every position of whole random games, each game searched in its order and all
+// games in one process, as a program that plays them one after the other; then
+// the slowest of them again, warm (their game replayed up to them in a fresh
+// process) and cold (as the first search of a process).
+int WholeGames(int games, int repeats) {
+  std::vector<int> firstOfGame;  // index of each game's first position
+  int total = 0;
+  for (int game = 1; game <= games; ++game) {
+    firstOfGame.push_back(total);
+    total += static_cast<int>(WholeGame(game).size());
+  }
+  std::vector<std::string> all;
+  for (int game = 1; game <= games; ++game)
+    for (std::string& record : WholeGame(game)) all.push_back(std::move(record));
+  const auto run = SearchInNewProcess(all);
+  all.clear();
+  if (!run || static_cast<int>(run->size()) != total) {
+    std::fprintf(stderr, "tarvel-engine: the run over the games failed\n");
+    return 3;
+  }
+  std::vector<double> times;
+  std::uint64_t searched = 0, mostPositions = 0;
+  for (const Timing& t : *run) {
+    times.push_back(t.ms);
+    searched += t.positions;
+    mostPositions = std::max(mostPositions, t.positions);
+  }
+  std::printf("%d games, %d positions searched in game order in one process: median %.3f ms, max %.3f ms; "
+              "positions searched %llu in all, at most %llu in one search\n",
+              games, total, Median(times), *std::max_element(times.begin(), times.end()),
+              static_cast<unsigned long long>(searched), static_cast<unsigned long long>(mostPositions));
+
+  // The slowest by time and the largest by positions searched: times in a busy
+  // machine stray, the positions do not.
+  constexpr std::size_t kShown = 10;
+  std::vector<int> order(total);
+  for (int i = 0; i < total; ++i) order[i] = i;
+  std::vector<int> chosen;
+  std::sort(order.begin(), order.end(), [&](int a, int b) { return (*run)[a].ms > (*run)[b].ms; });
+  chosen.assign(order.begin(), order.begin() + std::min<std::size_t>(kShown, order.size()));
+  std::sort(order.begin(), order.end(), [&](int a, int b) { return (*run)[a].positions > (*run)[b].positions; });
+  for (std::size_t i = 0; i < std::min<std::size_t>(kShown, order.size()); ++i)
+    if (std::find(chosen.begin(), chosen.end(), order[i]) == chosen.end()) chosen.push_back(order[i]);
+
+  std::printf("\nthe slowest and the largest, again, least of %d runs: warm, the game replayed up to the position in "
+              "one process; cold, the position as the first search of a process\n",
+              repeats);
+  std::printf("%6s %5s %6s %9s %9s %9s %6s %7s %10s %5s  %s\n", "game", "count", "passes", "run ms", "warm ms",
+              "cold ms", "c/w", "faults", "positions", "cell", "record");
+  Board board(0, 0);
+  double warmMax = 0, coldMax = 0, worstRatio = 0;
+  for (const int index : chosen) {
+    const int game = static_cast<int>(std::upper_bound(firstOfGame.begin(), firstOfGame.end(), index) -
+                                      firstOfGame.begin());
+    const std::vector<std::string> records = WholeGame(game);
+    const std::vector<std::string> upTo(records.begin(), records.begin() + (index - firstOfGame[game - 1]) + 1);
+    const Timing warm = TimeLast(upTo, repeats);
+    const Timing cold = TimeLast({upTo.back()}, repeats);
+    PlayRecord(board, upTo.back());
+    std::printf("%6d %5d %6d %9.3f %9.3f %9.3f %6.2f %7ld %10llu %5s  %s\n", game, board.GetMoveCount(),
+                PassesIn(board), (*run)[index].ms, warm.ms, cold.ms, cold.ms / warm.ms, cold.faults,
+                static_cast<unsigned long long>((*run)[index].positions), FormatCell(warm.cell).c_str(),
+                upTo.back().c_str());
+    warmMax = std::max(warmMax, warm.ms);
+    coldMax = std::max(coldMax, cold.ms);
+    worstRatio = std::max(worstRatio, cold.ms / warm.ms);
+  }
+  std::printf("of these: warm max %.3f ms, cold max %.3f ms, cold/warm greatest %.2f\n", warmMax, coldMax,
+              worstRatio);
+  return 0;
 }
 
 int FastOnly(const GameSample& sample) {
@@ -174,23 +367,46 @@ int FastOnly(const GameSample& sample) {
   return 0;
 }
 
-// The one number after an option: present, alone, a whole count within 1..max.
-// Reports bad usage itself.
-std::optional<std::int64_t> CountArgument(const std::string& option, const std::vector<std::string>& rest,
-                                          std::int64_t min, std::int64_t max, const char* unit) {
-  const std::string expected = "a whole number of " + std::string(unit) + " from " + std::to_string(min) + " to " +
-                               std::to_string(max);
-  if (rest.empty()) {
-    UsageError(option + " needs " + expected);
-    return std::nullopt;
+struct CountOption {
+  const char* name;
+  std::int64_t min;
+  std::int64_t max;
+  const char* unit;
+};
+
+// Options each followed by one whole number within its bounds, in any order, each
+// at most once. Reports bad usage itself.
+std::optional<std::map<std::string, std::int64_t>> CountOptions(const std::string& command,
+                                                                const std::vector<std::string>& args,
+                                                                const std::vector<CountOption>& allowed) {
+  std::map<std::string, std::int64_t> values;
+  for (std::size_t i = 0; i < args.size(); i += 2) {
+    const auto option = std::find_if(allowed.begin(), allowed.end(), [&](const CountOption& o) { return args[i] == o.name; });
+    if (option == allowed.end()) {
+      std::string names;
+      for (const CountOption& o : allowed) names += (names.empty() ? "" : " or ") + std::string(o.name);
+      UsageError(command + " takes " + names + ", got '" + Shown(args[i]) + "'");
+      return std::nullopt;
+    }
+    const std::string what = command + " " + option->name;
+    const std::string expected = "a whole number of " + std::string(option->unit) + " from " +
+                                 std::to_string(option->min) + " to " + std::to_string(option->max);
+    if (values.count(option->name)) {
+      UsageError(what + " is given twice");
+      return std::nullopt;
+    }
+    if (i + 1 == args.size()) {
+      UsageError(what + " needs " + expected);
+      return std::nullopt;
+    }
+    const auto value = ParseCount(args[i + 1], option->min, option->max);
+    if (!value) {
+      UsageError(what + " needs " + expected + ", got '" + Shown(args[i + 1]) + "'");
+      return std::nullopt;
+    }
+    values[option->name] = *value;
   }
-  if (rest.size() > 1) {
-    UsageError(option + " takes one number, got also '" + Shown(rest[1]) + "'");
-    return std::nullopt;
-  }
-  const auto value = ParseCount(rest[0], min, max);
-  if (!value) UsageError(option + " needs " + expected + ", got '" + Shown(rest[0]) + "'");
-  return value;
+  return values;
 }
 
 // plainLimitMs 0: the fast search only.
@@ -201,7 +417,8 @@ int FromInput(double plainLimitMs) {
       std::printf("%s => %s\n", record.c_str(), TurnOf(board) == Turn::kPass ? "pass" : "end");
     } else {
       const Timing fast = TimeFast(board);
-      std::printf("%s => %s %.3f ms", record.c_str(), FormatCell(fast.cell).c_str(), fast.ms);
+      std::printf("%s => %s %.3f ms, %llu positions, %ld page faults", record.c_str(), FormatCell(fast.cell).c_str(),
+                  fast.ms, static_cast<unsigned long long>(fast.positions), fast.faults);
       if (plainLimitMs > 0) {
         if (const auto plain = TimePlain(board, plainLimitMs))
           std::printf(", plain %s %.2f ms, ratio %.0f", FormatCell(plain->cell).c_str(), plain->ms, plain->ms / fast.ms);
@@ -218,28 +435,33 @@ int FromInput(double plainLimitMs) {
 }  // namespace
 
 int RunBench(const std::vector<std::string>& args) {
-  if (args.empty()) return SideBySide(BuiltInPositions(), kDefaultPlainLimitSeconds * 1000.0);
-  const std::string& mode = args[0];
-  const std::vector<std::string> rest(args.begin() + 1, args.end());
+  const std::string mode = args.empty() ? "" : args[0];
+  const std::vector<std::string> rest(args.begin() + (args.empty() ? 0 : 1), args.end());
+  const CountOption plainLimit{"--plain-limit", 1, kMaxPlainLimitSeconds, "seconds"};
+  const CountOption repeat{"--repeat", 1, kMaxRepeats, "runs"};
   if (mode == "--list") {
     if (!rest.empty()) return UsageError("bench --list takes nothing more, got '" + Shown(rest[0]) + "'");
     for (const auto& record : BuiltInPositions()) std::cout << record << '\n';
     return 0;
   }
   if (mode == "-") {
-    if (rest.empty()) return FromInput(0);
-    if (rest[0] != "--with-plain") return UsageError("bench - takes only --with-plain S, got '" + Shown(rest[0]) + "'");
-    const std::vector<std::string> limit(rest.begin() + 1, rest.end());
-    const auto seconds = CountArgument("bench - --with-plain", limit, 1, kMaxPlainLimitSeconds, "seconds");
-    return seconds ? FromInput(*seconds * 1000.0) : 2;
-  }
-  if (mode == "--plain-limit") {
-    const auto seconds = CountArgument("bench --plain-limit", rest, 1, kMaxPlainLimitSeconds, "seconds");
-    return seconds ? SideBySide(BuiltInPositions(), *seconds * 1000.0) : 2;
+    const auto options = CountOptions("bench -", rest, {{"--with-plain", 1, kMaxPlainLimitSeconds, "seconds"}});
+    if (!options) return 2;
+    return FromInput(options->count("--with-plain") ? options->at("--with-plain") * 1000.0 : 0);
   }
   if (mode == "--fast-only") {
-    const auto games = CountArgument("bench --fast-only", rest, 1, kMaxFastOnlyGames, "games");
-    return games ? FastOnly(SampleGames(static_cast<int>(*games))) : 2;
+    const auto options = CountOptions("bench", args, {{"--fast-only", 1, kMaxFastOnlyGames, "games"}});
+    return options ? FastOnly(SampleGames(static_cast<int>(options->at("--fast-only")))) : 2;
   }
-  return UsageError("bench: unknown option '" + Shown(mode) + "'");
+  if (mode == "--games") {
+    const auto options = CountOptions("bench", args, {{"--games", 1, kMaxWholeGames, "games"}, repeat});
+    if (!options) return 2;
+    return WholeGames(static_cast<int>(options->at("--games")),
+                      static_cast<int>(options->count("--repeat") ? options->at("--repeat") : kDefaultRepeats));
+  }
+  const auto options = CountOptions("bench", args, {plainLimit, repeat});
+  if (!options) return 2;
+  const std::int64_t seconds = options->count("--plain-limit") ? options->at("--plain-limit") : kDefaultPlainLimitSeconds;
+  return SideBySide(BuiltInPositions(), seconds * 1000.0,
+                    static_cast<int>(options->count("--repeat") ? options->at("--repeat") : kDefaultRepeats));
 }

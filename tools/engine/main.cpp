@@ -43,25 +43,39 @@ Commands
   bench         Times the Alpha player's NextMove (the fast search) over a
                 built-in set of positions: every move count 0 to 59; 44, 45
                 and 46 from more games; and positions at those counts after
-                earlier passes. Beside it, in the same run, the plain search
+                earlier passes. Each position is timed twice, each time in new
+                processes of this tool (bench -): warm, all positions searched
+                in order in one process; cold, the position as the first
+                search of a process, as a player meets it at the program's
+                first reply. Beside it, in the same run, the plain search
                 (the reference: children in scan order, no ordering, no table),
                 run in a child process and given up after 5 s. Per position:
-                move count, passes so far, time and positions searched of each,
-                their ratio and the chosen cell; then medians, maxima, the
-                slowest positions and the ratios. Exits 1 if the two searches
-                ever choose differently.
-  bench --plain-limit S
-                The same, giving the plain search S seconds per position
-                (1 to 600).
+                move count, passes so far, the warm and the cold time, their
+                ratio, the page faults of the cold search, positions searched
+                by each search, the fast and plain times' ratio and the chosen
+                cell; then medians, maxima, the slowest positions and the
+                ratios. Exits 1 if the searches ever choose differently.
+  bench --plain-limit S --repeat R
+                Either or both: the plain search is given S seconds per
+                position (1 to 600); every fast time is the least of R runs
+                (1 to 100, default 3).
+  bench --games N [--repeat R]
+                The fast search over every position of N whole random games
+                (1 to 100000), each game in its order, all in one process;
+                median and maximum; then the 10 slowest and the 10 largest
+                (by positions searched) again, each the least of R runs:
+                warm (its game replayed up to it in a new process) and cold
+                (the first search of a process).
   bench --fast-only N
                 The fast search alone over N random games (1 to 1000000):
                 each game's positions at move counts 44, 45 and 46, and one
                 position per game at a move count running through 0 to 59;
                 median and maximum of each group and the slowest record.
   bench -       Reads game records from stdin and writes for each one line:
-                the record, " => ", the chosen cell and the time of NextMove,
-                e.g. "c4 => d3 0.512 ms" ("=> pass" and "=> end" as for best;
-                rejected records as for best).
+                the record, " => ", the chosen cell, the time of NextMove, the
+                positions it searched and the page faults it met, e.g.
+                "c4 => d3 0.512 ms, 2569 positions, 3 page faults" ("=> pass"
+                and "=> end" as for best; rejected records as for best).
   bench - --with-plain S
                 The same, adding the plain search's cell and time (given up
                 after S seconds, 1 to 600) and the ratio.
@@ -69,8 +83,8 @@ Commands
   --help        This text.
 
 Numbers are whole decimal numbers, digits only. Exit codes: 0 success; 1 a
-rejected record, or bench finding the two searches choosing differently; 2 bad
-usage, named on stderr.
+rejected record, or bench finding the searches choosing differently; 2 bad
+usage, named on stderr; 3 a search in a new process failed.
 )";
 
 int RunBest() {

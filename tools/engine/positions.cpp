@@ -35,6 +35,9 @@ void Take(const std::vector<std::string>& game, int moveCount, std::vector<std::
     out.push_back(game[moveCount]);
 }
 
+// Apart from the seeds of the built-in set and of the sample.
+constexpr unsigned kWholeGameSeeds = 300000;
+
 int PassesBefore(const std::vector<std::string>& game, int moveCount) {
   int passes = 0;
   for (int i = 1; i < moveCount && i < static_cast<int>(game.size()); ++i) passes += game[i].empty();
@@ -67,6 +70,13 @@ std::vector<std::string> BuiltInPositions() {
     }
     for (int count : {44, 45, 46}) Take(game, count, positions);
   }
+  return positions;
+}
+
+std::vector<std::string> WholeGame(int number) {
+  const std::vector<std::string> game = RandomGame(kWholeGameSeeds + number);
+  std::vector<std::string> positions;
+  for (int moveCount = 0; moveCount < static_cast<int>(game.size()); ++moveCount) Take(game, moveCount, positions);
   return positions;
 }
 

@@ -15,3 +15,7 @@ struct GameSample {
   std::vector<std::string> spread;
 };
 GameSample SampleGames(int games);
+
+// The positions of random game `number` (from 1) at which the side to move
+// places, in the order of the game; the first is the opening.
+std::vector<std::string> WholeGame(int number);
