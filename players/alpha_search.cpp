@@ -2,7 +2,11 @@
 
 #include <array>
 #include <cstdlib>
-#include <memory>
+#include <utility>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
 
 #include "players/alpha_com.h"
 
@@ -17,14 +21,26 @@ constexpr Bits kUnknownMoves = ~Bits{0};
 // With at most this many empty cells, when the depth reaches past them, the
 // search tries the empty cells directly: no move generation, ordering or table.
 constexpr int kLastEmpties = 5;
-// Nodes with fewer placements ahead neither read nor write the table, and take
-// their children unordered.
+// Nodes with fewer placements ahead neither read nor write the table; those with
+// two order their children by the score of the position each reaches, those
+// with one take them as they come.
 constexpr int kTableAhead = 3;
 // Nodes with at least this many placements ahead first look up their children in
-// the table, in case one of them is already known to cut.
-constexpr int kChildLookupAhead = 8;
+// the table, in case one of them is already known to cut. Their children must
+// be searched with the table, not solved directly.
+constexpr int kChildLookupAhead = 7;
+static_assert(kChildLookupAhead - 1 > kLastEmpties && kChildLookupAhead - 1 >= kTableAhead);
 // Depth of the search that orders the root's cells.
 constexpr int kRootProbeDepth = 4;
+// How much one reply of the opponent weighs against the score in the order of
+// the children: in a search to the end, the fewer replies the narrower the tree
+// below, while the weights foretell little; in a depth-limited search the
+// weights are what the leaves are scored by.
+constexpr int kReplyWeightToTheEnd = 64;
+constexpr int kReplyWeightLimited = 4;
+// The first guess at the score to the end of the root's first cell, which the
+// shallow search scores by weights: the middle of the count of stones.
+constexpr int kGuessToTheEnd = 32;
 
 // kCellWeights by rows of the bit sets: kRowWeights[y][own stones of row y].
 constexpr auto kRowWeights = [] {
@@ -57,11 +73,16 @@ constexpr auto kNeighbours = [] {
 // still allowed below (capped by the empty cells): these make the key, so a bound
 // stays true from one search to the next, whatever window found it. The board
 // puts no bound on passes, so the key holds all 32 bits of their count.
+//
+// The slot is chosen without the placements ahead, so that a depth-limited
+// search of one depth finds the square that was best at another, the shallow
+// search at the root's or the one of two placements before, to try it first.
+// Searches to the end, scored by other means, keep to slots of their own.
 struct Entry {
   Bits own;
   Bits other;
   std::uint32_t passes;
-  std::uint16_t shape;  // placements ahead, the colour, and a mark that the entry is used
+  std::uint16_t shape;  // placements ahead, the colour, to the end or not, and a mark that the entry is used
   std::int16_t move;    // the best or cutting square found, or -1
   std::int32_t lower;
   std::int32_t upper;
@@ -74,53 +95,153 @@ struct Tag {
   std::uint16_t shape;
 };
 
-Tag TagOf(int passes, bool playerIsBlack, int ahead) {
+constexpr std::uint16_t kAheadBits = 0xFF;
+
+Tag TagOf(int passes, bool playerIsBlack, int ahead, bool toTheEnd) {
   return {static_cast<std::uint32_t>(passes),
-          static_cast<std::uint16_t>(ahead | (playerIsBlack ? 1u << 8 : 0u) | 1u << 15)};
+          static_cast<std::uint16_t>(ahead | (playerIsBlack ? 1u << 8 : 0u) | (toTheEnd ? 1u << 9 : 0u) | 1u << 15)};
 }
 
-bool Holds(const Entry& e, Bits own, Bits other, Tag tag) {
-  return e.own == own && e.other == other && e.passes == tag.passes && e.shape == tag.shape;
+// The same position, searched to the end or not as the tag is, whatever the
+// placements ahead: its square is worth trying first.
+bool SamePosition(const Entry& e, Bits own, Bits other, Tag tag) {
+  return e.own == own && e.other == other && e.passes == tag.passes && ((e.shape ^ tag.shape) & ~kAheadBits) == 0;
 }
 
+std::uint64_t SlotHash(Bits own, Bits other, std::uint32_t passes, std::uint16_t shape) {
+  const std::uint64_t mixed = std::uint64_t{passes} << 16 | (shape & ~kAheadBits);
+  std::uint64_t h = own * 0x9E3779B97F4A7C15ULL ^ (other + mixed) * 0xC2B2AE3D27D4EB4FULL;
+  h ^= h >> 31;
+  h *= 0xBF58476D1CE4E5B9ULL;
+  h ^= h >> 29;
+  return h;
+}
+
+// Two entries share a cache line: one keeps the deepest search met there, the
+// other the latest, so that what a small table learnt near the root survives
+// the many positions further down.
+struct Bucket {
+  Entry deep;
+  Entry recent;
+};
+static_assert(sizeof(Bucket) == 64);
+
+int AheadOf(const Entry& e) { return e.shape & kAheadBits; }
+
+// The system lends memory a page at a time, when it is first touched, and on
+// some machines (virtual ones above all) that costs ten microseconds a page and
+// more: a search meeting a fresh table of 8 MiB paid some 30 ms for its pages
+// before its answer. So the table starts small and doubles whenever a quarter of
+// its entries are used: it grows with the work done, and a search pays for its
+// memory in proportion to its work. Its first 8 KiB lie apart, on ordinary
+// pages; from there on it lies in one block of 2 MiB, on a single huge page where
+// the system gives one (Linux), which costs about as much to touch as sixteen
+// small pages. Larger tables hardly shorten the searches: one of 8 MiB searched
+// 0.2 % fewer positions over the bench's positions and 0.4 % over whole games.
 class Table {
  public:
-  static constexpr std::size_t kEntries = std::size_t{1} << 18;  // 8 MiB
+  static constexpr std::size_t kFirstBuckets = 4096 / sizeof(Bucket);
+  static constexpr std::size_t kSmallBuckets = 8192 / sizeof(Bucket);
+  static constexpr std::size_t kBuckets = (std::size_t{2} << 20) / sizeof(Bucket);
 
-  // Zeroed pages come from the system untouched, so the table costs nothing
-  // until the search writes into it.
-  Table() : entries_(static_cast<Entry*>(std::calloc(kEntries, sizeof(Entry))), &std::free) {
-    if (!entries_) std::abort();
+  Table() : buckets_(small_.data()) {}
+  Table(const Table&) = delete;
+  Table& operator=(const Table&) = delete;
+
+  Bucket& BucketOf(Bits own, Bits other, Tag tag) {
+    return buckets_[SlotHash(own, other, tag.passes, tag.shape) & (count_ - 1)];
   }
 
-  Entry& Slot(Bits own, Bits other, Tag tag) {
-    const std::uint64_t mixed = std::uint64_t{tag.passes} << 16 | tag.shape;
-    std::uint64_t h = own * 0x9E3779B97F4A7C15ULL ^ (other + mixed) * 0xC2B2AE3D27D4EB4FULL;
-    h ^= h >> 31;
-    h *= 0xBF58476D1CE4E5B9ULL;
-    h ^= h >> 29;
-    return entries_[h & (kEntries - 1)];
+  // The entry of the same position (see SamePosition), or none.
+  static Entry* Find(Bucket& b, Bits own, Bits other, Tag tag) {
+    if (SamePosition(b.deep, own, other, tag)) return &b.deep;
+    if (SamePosition(b.recent, own, other, tag)) return &b.recent;
+    return nullptr;
+  }
+
+  // Stores an entry in its bucket, found by BucketOf: in place of the same
+  // position's, else as the deep one if it looks at least as far ahead (the
+  // deep one moving to recent), else as the recent one.
+  void Store(Bucket& b, const Entry& e) {
+    if (Entry* same = Find(b, e.own, e.other, {e.passes, e.shape})) {
+      *same = e;
+      return;
+    }
+    const bool fresh = b.recent.shape == 0;
+    if (b.deep.shape == 0 || AheadOf(e) >= AheadOf(b.deep)) {
+      if (b.deep.shape != 0) b.recent = b.deep;
+      b.deep = e;
+    } else {
+      b.recent = e;
+    }
+    if (fresh && 2 * ++used_ >= count_ && count_ < kBuckets) Grow();
   }
 
  private:
-  std::unique_ptr<Entry[], decltype(&std::free)> entries_;
+  // Doubles the table: every entry stays in its bucket or moves to the one
+  // count_ further, the one its hash names now. Searches under way may still
+  // hold a bucket whose entries moved; they look at its entries only by key, so
+  // the worst they do is leave an entry where no one will look.
+  void Grow() {
+    if (buckets_ == small_.data() && 2 * count_ > kSmallBuckets) {
+      Bucket* block = MakeBlock();
+      std::copy(buckets_, buckets_ + count_, block);
+      buckets_ = block;
+    }
+    for (std::size_t i = 0; i < count_; ++i)
+      for (Entry Bucket::*slot : {&Bucket::deep, &Bucket::recent}) {
+        Entry& e = buckets_[i].*slot;
+        if (e.shape != 0 && (SlotHash(e.own, e.other, e.passes, e.shape) & count_)) {
+          buckets_[i + count_].*slot = e;
+          e = Entry{};
+        }
+      }
+    count_ *= 2;
+  }
+
+  // Zeroed memory that the system lends only when it is touched. Never freed:
+  // the table lives as long as the program.
+  static Bucket* MakeBlock() {
+    constexpr std::size_t kBytes = kBuckets * sizeof(Bucket);
+#ifdef __linux__
+    // A huge page must start at a multiple of its size.
+    void* mapped = mmap(nullptr, 2 * kBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED) std::abort();
+    const auto start = reinterpret_cast<std::uintptr_t>(mapped);
+    const auto aligned = (start + kBytes - 1) & ~(kBytes - 1);
+    if (aligned > start) munmap(mapped, aligned - start);
+    munmap(reinterpret_cast<void*>(aligned + kBytes), start + kBytes - aligned);
+    void* block = reinterpret_cast<void*>(aligned);
+    madvise(block, kBytes, MADV_HUGEPAGE);  // nothing is lost where it is refused
+    return static_cast<Bucket*>(block);
+#else
+    void* block = std::calloc(1, kBytes);
+    if (!block) std::abort();
+    return static_cast<Bucket*>(block);
+#endif
+  }
+
+  std::array<Bucket, kSmallBuckets> small_{};
+  Bucket* buckets_;
+  std::size_t count_ = kFirstBuckets;
+  std::size_t used_ = 0;  // entries filled
 };
 
-// One table for the whole program: AlphaCom is created anew for every opponent
-// choice, and what one search learnt stays true for the next.
+// One table for the whole program, made at the first search: AlphaCom is created
+// anew for every opponent choice, and what one search learnt stays true for the
+// next.
 Table& SharedTable() {
   static Table table;
   return table;
 }
 
-
 // Children whose replier cannot answer end the line: their score is known at
-// once, so they come first, best first. The others come by fewest replies, which
-// keeps the tree narrow, and among equals by the score of the position reached.
+// once, so they come first, best first. The others come by the score of the
+// position reached, less replyWeight for each reply.
 template <bool kMax>
-int OrderKey(Bits own, int moveCount, Bits replies) {
+int OrderKey(Bits own, int moveCount, Bits replies, int replyWeight) {
   const int score = kMax ? Evaluate(own, moveCount) : -Evaluate(own, moveCount);
-  return replies ? score - 64 * hex::PopCount(replies) : (1 << 16) + score;
+  return replies ? score - replyWeight * hex::PopCount(replies) : (1 << 16) + score;
 }
 
 }  // namespace
@@ -155,38 +276,58 @@ AlphaSearch::AlphaSearch(Bits player, Bits other, int moveCount, bool playerIsBl
       playerIsBlack_(playerIsBlack),
       passes_(moveCount - (hex::PopCount(player | other) - 4)) {}
 
+namespace {
+
+// The quarters of the board as the bit sets hold it: x below 4 or not, y below 4
+// or not.
+constexpr int QuarterOf(int square) { return (square >> 2 & 1) | (square >> 4 & 2); }
+constexpr Bits kQuarters[4] = {0x0F0F0F0FULL, 0xF0F0F0F0ULL, 0x0F0F0F0FULL << 32, 0xF0F0F0F0ULL << 32};
+
+// The empty cells of quarters that hold an odd number of them. Taking the last
+// cell of a quarter often leaves the other side nothing there, so these come
+// first (a matter of speed only).
+inline Bits InOddQuarters(Bits empties) {
+  unsigned odd = 0;
+  for (Bits e = empties; e; e &= e - 1) odd ^= 1u << QuarterOf(std::countr_zero(e));
+  Bits cells = 0;
+  for (int q = 0; q < 4; ++q)
+    if (odd >> q & 1) cells |= kQuarters[q];
+  return empties & cells;
+}
+
+}  // namespace
+
 template <bool kMax>
-int AlphaSearch::SolveLast(Bits own, Bits other, int moveCount, int alpha, int beta) {
+int AlphaSearch::SolveOne(Bits own, Bits other, int moveCount, int square) {
   ++positions_;
   const Bits mover = kMax ? own : other;
   const Bits opponent = kMax ? other : own;
-  const Bits empties = ~(own | other);
-  if (!(empties & (empties - 1))) {
-    // At most one empty cell: the line ends after taking it, or here.
-    if (empties && (kNeighbours[std::countr_zero(empties)] & opponent)) {
-      const Bits flips = hex::Flips(mover, opponent, std::countr_zero(empties));
-      if (flips) {
-        ++positions_;
-        return Evaluate(kMax ? own | flips | empties : own & ~flips, moveCount + 1);
-      }
+  // The line ends after taking the cell, or here.
+  if (kNeighbours[square] & opponent) {
+    const Bits flips = hex::Flips(mover, opponent, square);
+    if (flips) {
+      ++positions_;
+      return Evaluate(kMax ? own | flips | Bits{1} << square : own & ~flips, moveCount + 1);
     }
-    return Evaluate(own, moveCount);
   }
+  return Evaluate(own, moveCount);
+}
 
+template <bool kMax>
+int AlphaSearch::SolveTwo(Bits own, Bits other, int moveCount, int alpha, int beta, int first, int second) {
+  ++positions_;
+  const Bits mover = kMax ? own : other;
+  const Bits opponent = kMax ? other : own;
   int best = kMax ? -kInfinity : kInfinity;
   bool placed = false;
-  for (Bits empty = empties; empty; empty &= empty - 1) {
-    const int square = std::countr_zero(empty);
+  for (const auto& [square, rest] : {std::pair{first, second}, std::pair{second, first}}) {
     if (!(kNeighbours[square] & opponent)) continue;
     const Bits flips = hex::Flips(mover, opponent, square);
     if (!flips) continue;
     placed = true;
     const Bits placedBit = Bits{1} << square;
-    int v;
-    if constexpr (kMax)
-      v = SolveLast<false>(own | flips | placedBit, other & ~flips, moveCount + 1, alpha, beta);
-    else
-      v = SolveLast<true>(own & ~flips, other | flips | placedBit, moveCount + 1, alpha, beta);
+    const int v = kMax ? SolveOne<false>(own | flips | placedBit, other & ~flips, moveCount + 1, rest)
+                       : SolveOne<true>(own & ~flips, other | flips | placedBit, moveCount + 1, rest);
     if (kMax ? v > best : v < best) {
       best = v;
       if (kMax ? v > alpha : v < beta) {
@@ -199,21 +340,66 @@ int AlphaSearch::SolveLast(Bits own, Bits other, int moveCount, int alpha, int b
 }
 
 template <bool kMax>
+int AlphaSearch::SolveLast(Bits own, Bits other, int moveCount, int alpha, int beta, int count) {
+  const Bits empties = ~(own | other);
+  if (count == 1) return SolveOne<kMax>(own, other, moveCount, std::countr_zero(empties));
+  if (count == 2)
+    return SolveTwo<kMax>(own, other, moveCount, alpha, beta, std::countr_zero(empties),
+                          std::countr_zero(empties & (empties - 1)));
+  ++positions_;
+  if (count == 0) return Evaluate(own, moveCount);
+  const Bits mover = kMax ? own : other;
+  const Bits opponent = kMax ? other : own;
+  const Bits odd = InOddQuarters(empties);
+  int best = kMax ? -kInfinity : kInfinity;
+  bool placed = false;
+  for (const Bits part : {odd, empties & ~odd})
+    for (Bits empty = part; empty; empty &= empty - 1) {
+      const int square = std::countr_zero(empty);
+      if (!(kNeighbours[square] & opponent)) continue;
+      const Bits flips = hex::Flips(mover, opponent, square);
+      if (!flips) continue;
+      placed = true;
+      const Bits placedBit = Bits{1} << square;
+      const Bits childOwn = kMax ? own | flips | placedBit : own & ~flips;
+      const Bits childOther = kMax ? other & ~flips : other | flips | placedBit;
+      int v;
+      if (count == 3) {
+        const Bits rest = empties & ~placedBit;
+        v = SolveTwo<!kMax>(childOwn, childOther, moveCount + 1, alpha, beta, std::countr_zero(rest),
+                            std::countr_zero(rest & (rest - 1)));
+      } else {
+        v = SolveLast<!kMax>(childOwn, childOther, moveCount + 1, alpha, beta, count - 1);
+      }
+      if (kMax ? v > best : v < best) {
+        best = v;
+        if (kMax ? v > alpha : v < beta) {
+          (kMax ? alpha : beta) = v;
+          if (alpha >= beta) return best;
+        }
+      }
+    }
+  return placed ? best : Evaluate(own, moveCount);
+}
+
+template <bool kMax>
 int AlphaSearch::Search(Bits own, Bits other, int moveCount, int depth, int alpha, int beta, Bits moves) {
   if (depth == 0) {
     ++positions_;
     return Evaluate(own, moveCount);
   }
   const int empties = hex::PopCount(~(own | other));
-  if (depth >= empties && empties <= kLastEmpties) return SolveLast<kMax>(own, other, moveCount, alpha, beta);
+  const bool toTheEnd = depth >= empties;
+  if (toTheEnd && empties <= kLastEmpties) return SolveLast<kMax>(own, other, moveCount, alpha, beta, empties);
   ++positions_;
 
   // The table's slot is fetched from memory while the moves are generated.
-  const int ahead = depth < empties ? depth : empties;
+  const int ahead = toTheEnd ? empties : depth;
   const bool useTable = ahead >= kTableAhead;
-  const Tag tag = TagOf(passes_, playerIsBlack_, ahead);
-  Entry* entry = useTable ? &SharedTable().Slot(own, other, tag) : nullptr;
-  if (useTable) __builtin_prefetch(entry);
+  Table& table = SharedTable();
+  const Tag tag = TagOf(passes_, playerIsBlack_, ahead, toTheEnd);
+  Bucket* bucket = useTable ? &table.BucketOf(own, other, tag) : nullptr;
+  if (useTable) __builtin_prefetch(bucket);
 
   const Bits mover = kMax ? own : other;
   const Bits opponent = kMax ? other : own;
@@ -236,22 +422,25 @@ int AlphaSearch::Search(Bits own, Bits other, int moveCount, int depth, int alph
   }
 
   int tableMove = -1;
-  if (useTable && Holds(*entry, own, other, tag)) {
-    if (entry->lower >= beta) return entry->lower;
-    if (entry->upper <= alpha) return entry->upper;
-    if (entry->lower == entry->upper) return entry->lower;
+  if (const Entry* entry = useTable ? Table::Find(*bucket, own, other, tag) : nullptr) {
     tableMove = entry->move;
-    // The score is known to lie within the bounds, so the window can shrink to them.
-    if (entry->lower > alpha) alpha = entry->lower;
-    if (entry->upper < beta) beta = entry->upper;
+    if (entry->shape == tag.shape) {
+      if (entry->lower >= beta) return entry->lower;
+      if (entry->upper <= alpha) return entry->upper;
+      if (entry->lower == entry->upper) return entry->lower;
+      // The score is known to lie within the bounds, so the window can shrink to them.
+      if (entry->lower > alpha) alpha = entry->lower;
+      if (entry->upper < beta) beta = entry->upper;
+    }
   }
 
   const bool lookUpChildren = ahead >= kChildLookupAhead;
-  const bool prefetchChildren =
-      ahead - 1 >= kTableAhead && !(depth - 1 >= empties - 1 && empties - 1 <= kLastEmpties);
-  const Tag childTag = TagOf(passes_, playerIsBlack_, ahead - 1);
+  const bool prefetchChildren = ahead - 1 >= kTableAhead && !(toTheEnd && empties - 1 <= kLastEmpties);
+  const bool orderByScore = !useTable && depth == 2;
+  const int replyWeight = toTheEnd ? kReplyWeightToTheEnd : kReplyWeightLimited;
+  const Tag childTag = TagOf(passes_, playerIsBlack_, ahead - 1, toTheEnd);
   Child children[kCellCount];
-  const Entry* childEntries[kCellCount];
+  Bucket* childBuckets[kCellCount];
   int n = 0;
   for (; moves; moves &= moves - 1) {
     const int square = std::countr_zero(moves);
@@ -262,25 +451,27 @@ int AlphaSearch::Search(Bits own, Bits other, int moveCount, int depth, int alph
     c.other = kMax ? other & ~flips : other | flips | placedBit;
     c.square = square;
     if (prefetchChildren) {  // most are searched soon, and each will look itself up
-      childEntries[n] = &SharedTable().Slot(c.own, c.other, childTag);
-      __builtin_prefetch(childEntries[n]);
+      childBuckets[n] = &table.BucketOf(c.own, c.other, childTag);
+      __builtin_prefetch(childBuckets[n]);
     }
     c.replies = kUnknownMoves;
     c.order = 0;
     if (useTable) {
       c.replies = kMax ? hex::Moves(c.other, c.own) : hex::Moves(c.own, c.other);
-      c.order = square == tableMove ? 1 << 20 : OrderKey<kMax>(c.own, moveCount + 1, c.replies);
+      c.order = square == tableMove ? 1 << 20 : OrderKey<kMax>(c.own, moveCount + 1, c.replies, replyWeight);
+    } else if (orderByScore) {  // the children's replies are the leaves
+      c.order = kMax ? Evaluate(c.own, moveCount + 1) : -Evaluate(c.own, moveCount + 1);
     }
     ++n;
   }
   // A child already known to cut makes searching any of them unnecessary.
   if (lookUpChildren)
     for (int i = 0; i < n; ++i) {
-      const Entry& e = *childEntries[i];
-      if (Holds(e, children[i].own, children[i].other, childTag) && (kMax ? e.lower >= beta : e.upper <= alpha))
-        return kMax ? e.lower : e.upper;
+      const Entry* e = Table::Find(*childBuckets[i], children[i].own, children[i].other, childTag);
+      if (e && e->shape == childTag.shape && (kMax ? e->lower >= beta : e->upper <= alpha))
+        return kMax ? e->lower : e->upper;
     }
-  SortChildren(children, n);
+  if (useTable || orderByScore) SortChildren(children, n);
 
   const int alpha0 = alpha, beta0 = beta;
   int best = kMax ? -kInfinity : kInfinity;
@@ -314,13 +505,14 @@ int AlphaSearch::Search(Bits own, Bits other, int moveCount, int depth, int alph
     // or above it from below; one inside is exact.
     const int lower = best <= alpha0 ? -kInfinity : best;
     const int upper = best >= beta0 ? kInfinity : best;
-    // The slot may have been taken by another position further down meanwhile.
-    if (Holds(*entry, own, other, tag)) {
+    // The bucket is looked at anew: positions further down may have changed it.
+    Entry* entry = Table::Find(*bucket, own, other, tag);
+    if (entry && entry->shape == tag.shape) {
       if (lower > entry->lower) entry->lower = lower;
       if (upper < entry->upper) entry->upper = upper;
-      entry->move = bestSquare;
+      entry->move = static_cast<std::int16_t>(bestSquare);
     } else {
-      *entry = {own, other, tag.passes, tag.shape, static_cast<std::int16_t>(bestSquare), lower, upper};
+      table.Store(*bucket, {own, other, tag.passes, tag.shape, static_cast<std::int16_t>(bestSquare), lower, upper});
     }
   }
   return best;
@@ -353,13 +545,17 @@ int AlphaSearch::Choose(int depth) {
   Child children[kCellCount];
   int n = 0;
   for (; moves; moves &= moves - 1) children[n++] = RootChild(std::countr_zero(moves));
+  // A single legal cell is the choice, whatever it scores.
+  if (n <= 1) return n == 1 ? children[0].square : -1;
   SortChildren(children, n);
   // The first cell searched sets the bar for the others, so the cells come in the
   // order of a shallow search's scores.
-  if (depth > kRootProbeDepth && n > 1) {
+  const bool probed = depth > kRootProbeDepth;
+  if (probed) {
     for (int i = 0; i < n; ++i) children[i].order = SearchChild(children[i], kRootProbeDepth, -kInfinity, kInfinity);
     SortChildren(children, n);
   }
+  const bool toTheEnd = depth >= hex::PopCount(~(player_ | other_)) - 1;
 
   // Only the first greatest cell in scan order matters, so after the first cell
   // each other one is only tested against the best so far, with a null window:
@@ -370,19 +566,42 @@ int AlphaSearch::Choose(int depth) {
   for (int i = 0; i < n; ++i) {
     const Child& c = children[i];
     if (choice < 0) {
-      best = SearchChild(c, depth, -kInfinity, kInfinity);
+      best = probed ? ScoreByTests(c, depth, toTheEnd ? kGuessToTheEnd : c.order)
+                    : SearchChild(c, depth, -kInfinity, kInfinity);
       choice = c.square;
     } else if (hex::ScanRank(c.square) < hex::ScanRank(choice)) {
-      if (SearchChild(c, depth, best - 1, best) >= best) {
-        best = SearchChild(c, depth, best - 1, kInfinity);
+      const int v = SearchChild(c, depth, best - 1, best);
+      if (v >= best) {
+        best = ScoreFrom(c, depth, v);
         choice = c.square;
       }
-    } else if (SearchChild(c, depth, best, best + 1) > best) {
-      best = SearchChild(c, depth, best, kInfinity);
-      choice = c.square;
+    } else {
+      const int v = SearchChild(c, depth, best, best + 1);
+      if (v > best) {
+        best = ScoreFrom(c, depth, v);
+        choice = c.square;
+      }
     }
   }
   return choice;
+}
+
+int AlphaSearch::ScoreByTests(const Child& child, int depth, int guess) {
+  int lower = -kInfinity, upper = kInfinity, v = guess;
+  while (lower < upper) {
+    const int bar = v > lower + 1 ? v : lower + 1;
+    v = SearchChild(child, depth, bar - 1, bar);
+    (v < bar ? upper : lower) = v;
+  }
+  return v;
+}
+
+int AlphaSearch::ScoreFrom(const Child& child, int depth, int lower) {
+  for (;;) {
+    const int v = SearchChild(child, depth, lower, lower + 1);
+    if (v <= lower) return lower;
+    lower = v;
+  }
 }
 
 int AlphaSearch::RootScore(int square, int depth) {

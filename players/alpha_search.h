@@ -32,10 +32,22 @@ class AlphaSearch {
   // a result at or below alpha is an upper bound, at or above beta a lower bound.
   template <bool kMax>
   int Search(hex::Bits own, hex::Bits other, int moveCount, int depth, int alpha, int beta, hex::Bits moves);
+  // The search to the end with `count` empty cells, at most kLastEmpties: the
+  // empty cells are tried directly, the last two by dedicated code.
   template <bool kMax>
-  int SolveLast(hex::Bits own, hex::Bits other, int moveCount, int alpha, int beta);
+  int SolveLast(hex::Bits own, hex::Bits other, int moveCount, int alpha, int beta, int count);
+  template <bool kMax>
+  int SolveTwo(hex::Bits own, hex::Bits other, int moveCount, int alpha, int beta, int first, int second);
+  template <bool kMax>
+  int SolveOne(hex::Bits own, hex::Bits other, int moveCount, int square);
   int SearchChild(const Child& child, int depth, int alpha, int beta);
   Child RootChild(int square) const;
+  // A root cell's exact score by null-window tests alone (MTD(f)), starting
+  // from a guess: each test bounds the score from one side.
+  int ScoreByTests(const Child& child, int depth, int guess);
+  // A root cell's exact score, known to be at least `lower`, by null-window tests
+  // that raise the bound until one fails.
+  int ScoreFrom(const Child& child, int depth, int lower);
 
   hex::Bits player_;
   hex::Bits other_;

@@ -104,6 +104,32 @@ TEST(AlphaSearch, AgreesWithThePlainSearch) {
   EXPECT_GT(deeper, 40);
 }
 
+// The last few empty cells are solved by dedicated code, tried in another order
+// than the plain search's: over thousands of endings, with the player's colour
+// to move and not, after passes (which move the count past 60 earlier) and with
+// lines that end early when a side cannot place.
+TEST(AlphaSearch, SolvesTheLastEmptyCellsAsThePlainSearch) {
+  std::mt19937 random(5150);
+  int checked = 0, withPasses = 0;
+  for (int game = 0; game < 300; ++game) {
+    Board board(0, 0);
+    do {
+      const int empties = 60 - static_cast<int>(board.GetHistory().size());
+      if (empties > 7 || LegalCells(board, board.SideToMove()).empty()) continue;
+      for (const Color* player : {Black(), White()}) {
+        AlphaCom alpha(&board, player);
+        ASSERT_EQ(alpha.RootScores(AlphaCom::kEndgameDepth), alpha.PlainRootScores(AlphaCom::kEndgameDepth))
+            << "game " << game << " move count " << board.GetMoveCount();
+        ASSERT_EQ(alpha.Choose(AlphaCom::kEndgameDepth), alpha.PlainChoose(AlphaCom::kEndgameDepth));
+        ++checked;
+      }
+      withPasses += PassesIn(board) > 0;
+    } while (PlayRandomMove(board, random));
+  }
+  EXPECT_GT(checked, 3000);
+  EXPECT_GT(withPasses, 100);
+}
+
 // Under NextMove's own depth rule, where the plain search is quick enough: depth
 // 7 just before the switch, and to the end with at most eleven empty cells.
 TEST(AlphaSearch, AgreesWithThePlainSearchUnderTheRealDepths) {
