@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <optional>
@@ -40,6 +41,7 @@ struct Timing {
   double ms;
   std::uint64_t positions;
   CellPos cell;
+  double processorMs = 0;
   long faults = 0;  // page faults that the system met without reading a file
 };
 
@@ -51,10 +53,12 @@ long PageFaults() {
 Timing TimeFast(Board& board) {
   AlphaCom alpha(&board, board.SideToMove());
   const long faults = PageFaults();
+  const Stopwatch processor(CLOCK_PROCESS_CPUTIME_ID);
   const Stopwatch watch;
   const CellPos cell = alpha.NextMove();
   const double ms = watch.Milliseconds();
-  return {ms, alpha.SearchedPositions(), cell, PageFaults() - faults};
+  const double processorMs = processor.Milliseconds();
+  return {ms, alpha.SearchedPositions(), cell, processorMs, PageFaults() - faults};
 }
 
 // The plain search runs in a child process, so that it can be given up after
@@ -88,15 +92,16 @@ std::optional<Timing> TimePlain(Board& board, double limitMs) {
   return result;
 }
 
-// One line of `bench -`: "<record> => <cell> <ms> ms, <n> positions, <f> page faults".
+// One line of `bench -`: "<record> => <cell> <ms> ms, <ms> ms processor, <n>
+// positions, <f> page faults".
 std::optional<Timing> ParseTimingLine(const std::string& line) {
   const std::size_t arrow = line.find(" => ");
   if (arrow == std::string::npos) return std::nullopt;
   char cell[4];
   Timing timing{};
   unsigned long long positions;
-  if (std::sscanf(line.c_str() + arrow + 4, "%3s %lf ms, %llu positions, %ld page faults", cell, &timing.ms,
-                  &positions, &timing.faults) != 4)
+  if (std::sscanf(line.c_str() + arrow + 4, "%3s %lf ms, %lf ms processor, %llu positions, %ld page faults", cell,
+                  &timing.ms, &timing.processorMs, &positions, &timing.faults) != 5)
     return std::nullopt;
   const auto parsed = ParseCell(cell);
   if (!parsed) return std::nullopt;
@@ -170,7 +175,10 @@ std::vector<Timing> TimeInNewProcesses(const std::vector<std::string>& records, 
       std::exit(3);
     }
     if (best.empty()) best = *timings;
-    for (std::size_t i = 0; i < best.size(); ++i) best[i].ms = std::min(best[i].ms, (*timings)[i].ms);
+    for (std::size_t i = 0; i < best.size(); ++i) {
+      best[i].ms = std::min(best[i].ms, (*timings)[i].ms);
+      best[i].processorMs = std::min(best[i].processorMs, (*timings)[i].processorMs);
+    }
   }
   return best;
 }
@@ -199,27 +207,70 @@ struct Slowest {
   }
 };
 
+// Median and maximum of one column of timings, and where the maximum is.
+struct Column {
+  std::vector<double> values;
+  Slowest slowest;
+  void Add(double value) {
+    slowest.Offer(value, values.size());
+    values.push_back(value);
+  }
+};
+
+// Warm and cold, each by the clock and by the processor time the search took: a
+// busy machine stretches the first, not the second. Cold over warm compares the
+// processor times.
+struct WarmAndCold {
+  Column warm, warmProcessor, cold, coldProcessor, ratio;
+  void Add(const Timing& w, const Timing& c) {
+    warm.Add(w.ms);
+    warmProcessor.Add(w.processorMs);
+    cold.Add(c.ms);
+    coldProcessor.Add(c.processorMs);
+    ratio.Add(c.processorMs / w.processorMs);
+  }
+  // `where` names position i.
+  void Print(const std::function<std::string(std::size_t)>& where) const {
+    const auto line = [&](const char* name, const Column& column) {
+      std::printf("%-15s median %8.3f ms, max %8.3f ms (%s)\n", name, Median(column.values), column.slowest.ms,
+                  where(column.slowest.index).c_str());
+    };
+    line("warm:", warm);
+    line("warm processor:", warmProcessor);
+    line("cold:", cold);
+    line("cold processor:", coldProcessor);
+    std::printf("cold/warm processor time: median %.2f, greatest %.2f (%s: %.3f against %.3f ms)\n",
+                Median(ratio.values), ratio.slowest.ms, where(ratio.slowest.index).c_str(),
+                coldProcessor.values[ratio.slowest.index], warmProcessor.values[ratio.slowest.index]);
+  }
+};
+
+const char kTimingHeads[] = "warm ms   proc  cold ms   proc    c/w  faults";
+
+std::string TimingColumns(const Timing& warm, const Timing& cold) {
+  char text[96];
+  std::snprintf(text, sizeof text, "%7.3f %7.3f %8.3f %7.3f %6.2f %7ld", warm.ms, warm.processorMs, cold.ms,
+                cold.processorMs, cold.processorMs / warm.processorMs, cold.faults);
+  return text;
+}
+
 int SideBySide(const std::vector<std::string>& records, double plainLimitMs, int repeats) {
   Board board(0, 0);
   const std::vector<Timing> warm = TimeInNewProcesses(records, repeats);
   std::vector<Timing> cold;
   for (const std::string& record : records) cold.push_back(TimeLast({record}, repeats));
 
-  std::vector<double> warmTimes, coldTimes, plainTimes, fastWherePlain;
-  Slowest warmSlowest, coldSlowest, plainSlowest, worstRatio;
+  WarmAndCold figures;
+  std::vector<double> plainTimes, fastWherePlain;
+  Slowest plainSlowest;
   int mismatches = 0;
-  std::printf("%4s %5s %6s %9s %9s %6s %7s %10s %10s %10s %8s %5s\n", "#", "count", "passes", "warm ms", "cold ms",
-              "c/w", "faults", "fast pos", "plain ms", "plain pos", "ratio", "cell");
+  std::printf("%4s %5s %6s %s %10s %10s %10s %8s %5s\n", "#", "count", "passes", kTimingHeads, "fast pos",
+              "plain ms", "plain pos", "ratio", "cell");
   for (size_t i = 0; i < records.size(); ++i) {
     PlayRecord(board, records[i]);
-    warmTimes.push_back(warm[i].ms);
-    coldTimes.push_back(cold[i].ms);
-    warmSlowest.Offer(warm[i].ms, i);
-    coldSlowest.Offer(cold[i].ms, i);
-    worstRatio.Offer(cold[i].ms / warm[i].ms, i);
-    std::printf("%4zu %5d %6d %9.3f %9.3f %6.2f %7ld %10llu", i + 1, board.GetMoveCount(), PassesIn(board),
-                warm[i].ms, cold[i].ms, cold[i].ms / warm[i].ms, cold[i].faults,
-                static_cast<unsigned long long>(warm[i].positions));
+    figures.Add(warm[i], cold[i]);
+    std::printf("%4zu %5d %6d %s %10llu", i + 1, board.GetMoveCount(), PassesIn(board),
+                TimingColumns(warm[i], cold[i]).c_str(), static_cast<unsigned long long>(warm[i].positions));
     if (!(cold[i].cell == warm[i].cell)) {
       std::printf("  MISMATCH: the cold search chose %s", FormatCell(cold[i].cell).c_str());
       ++mismatches;
@@ -243,14 +294,11 @@ int SideBySide(const std::vector<std::string>& records, double plainLimitMs, int
   std::printf("\nfast, least of %d runs: warm, all %zu positions searched in order in one process; cold, each "
               "position as the first search of a process\n",
               repeats, records.size());
-  PlayRecord(board, records[warmSlowest.index]);
-  std::printf("warm: median %.3f ms, max %.3f ms (#%zu, move count %d, passes %d)\n", Median(warmTimes),
-              warmSlowest.ms, warmSlowest.index + 1, board.GetMoveCount(), PassesIn(board));
-  PlayRecord(board, records[coldSlowest.index]);
-  std::printf("cold: median %.3f ms, max %.3f ms (#%zu, move count %d, passes %d)\n", Median(coldTimes),
-              coldSlowest.ms, coldSlowest.index + 1, board.GetMoveCount(), PassesIn(board));
-  std::printf("cold/warm: greatest %.2f (#%zu: %.3f against %.3f ms)\n", worstRatio.ms, worstRatio.index + 1,
-              cold[worstRatio.index].ms, warm[worstRatio.index].ms);
+  figures.Print([&](std::size_t i) {
+    PlayRecord(board, records[i]);
+    return "#" + std::to_string(i + 1) + ", move count " + std::to_string(board.GetMoveCount()) + ", passes " +
+           std::to_string(PassesIn(board));
+  });
   if (!plainTimes.empty()) {
     PlayRecord(board, records[plainSlowest.index]);
     std::printf("warm, the %zu positions the plain search finished within %.0f s: median %.3f ms, max %.3f ms\n",
@@ -260,7 +308,7 @@ int SideBySide(const std::vector<std::string>& records, double plainLimitMs, int
                 Median(plainTimes), plainSlowest.ms, plainSlowest.index + 1, board.GetMoveCount(),
                 PassesIn(board));
     std::printf("ratio plain/warm: of the medians %.0f, at the plain search's slowest position %.0f\n",
-                Median(plainTimes) / Median(fastWherePlain), plainSlowest.ms / warmTimes[plainSlowest.index]);
+                Median(plainTimes) / Median(fastWherePlain), plainSlowest.ms / warm[plainSlowest.index].ms);
   }
   std::printf("%zu positions beyond the plain search's limit; %d different choices\n",
               records.size() - plainTimes.size(), mismatches);
@@ -273,39 +321,40 @@ int SideBySide(const std::vector<std::string>& records, double plainLimitMs, int
 // process) and cold (as the first search of a process).
 int WholeGames(int games, int repeats) {
   std::vector<int> firstOfGame;  // index of each game's first position
-  int total = 0;
-  for (int game = 1; game <= games; ++game) {
-    firstOfGame.push_back(total);
-    total += static_cast<int>(WholeGame(game).size());
-  }
   std::vector<std::string> all;
-  for (int game = 1; game <= games; ++game)
+  for (int game = 1; game <= games; ++game) {
+    firstOfGame.push_back(static_cast<int>(all.size()));
     for (std::string& record : WholeGame(game)) all.push_back(std::move(record));
+  }
+  const int total = static_cast<int>(all.size());
   const auto run = SearchInNewProcess(all);
   all.clear();
-  if (!run || static_cast<int>(run->size()) != total) {
+  if (!run) {
     std::fprintf(stderr, "tarvel-engine: the run over the games failed\n");
     return 3;
   }
-  std::vector<double> times;
+  std::vector<double> times, processorTimes;
   std::uint64_t searched = 0, mostPositions = 0;
   for (const Timing& t : *run) {
     times.push_back(t.ms);
+    processorTimes.push_back(t.processorMs);
     searched += t.positions;
     mostPositions = std::max(mostPositions, t.positions);
   }
   std::printf("%d games, %d positions searched in game order in one process: median %.3f ms, max %.3f ms; "
-              "positions searched %llu in all, at most %llu in one search\n",
-              games, total, Median(times), *std::max_element(times.begin(), times.end()),
+              "processor time median %.3f ms, max %.3f ms; positions searched %llu in all, at most %llu in one "
+              "search\n",
+              games, total, Median(times), *std::max_element(times.begin(), times.end()), Median(processorTimes),
+              *std::max_element(processorTimes.begin(), processorTimes.end()),
               static_cast<unsigned long long>(searched), static_cast<unsigned long long>(mostPositions));
 
-  // The slowest by time and the largest by positions searched: times in a busy
-  // machine stray, the positions do not.
+  // The slowest by processor time and the largest by positions searched: times
+  // on a busy machine stray, the positions do not.
   constexpr std::size_t kShown = 10;
   std::vector<int> order(total);
   for (int i = 0; i < total; ++i) order[i] = i;
   std::vector<int> chosen;
-  std::sort(order.begin(), order.end(), [&](int a, int b) { return (*run)[a].ms > (*run)[b].ms; });
+  std::sort(order.begin(), order.end(), [&](int a, int b) { return (*run)[a].processorMs > (*run)[b].processorMs; });
   chosen.assign(order.begin(), order.begin() + std::min<std::size_t>(kShown, order.size()));
   std::sort(order.begin(), order.end(), [&](int a, int b) { return (*run)[a].positions > (*run)[b].positions; });
   for (std::size_t i = 0; i < std::min<std::size_t>(kShown, order.size()); ++i)
@@ -314,10 +363,11 @@ int WholeGames(int games, int repeats) {
   std::printf("\nthe slowest and the largest, again, least of %d runs: warm, the game replayed up to the position in "
               "one process; cold, the position as the first search of a process\n",
               repeats);
-  std::printf("%6s %5s %6s %9s %9s %9s %6s %7s %10s %5s  %s\n", "game", "count", "passes", "run ms", "warm ms",
-              "cold ms", "c/w", "faults", "positions", "cell", "record");
+  std::printf("%6s %5s %6s %7s %s %10s %5s  %s\n", "game", "count", "passes", "run ms", kTimingHeads, "positions",
+              "cell", "record");
   Board board(0, 0);
-  double warmMax = 0, coldMax = 0, worstRatio = 0;
+  WarmAndCold figures;
+  std::vector<std::string> where;
   for (const int index : chosen) {
     const int game = static_cast<int>(std::upper_bound(firstOfGame.begin(), firstOfGame.end(), index) -
                                       firstOfGame.begin());
@@ -325,17 +375,16 @@ int WholeGames(int games, int repeats) {
     const std::vector<std::string> upTo(records.begin(), records.begin() + (index - firstOfGame[game - 1]) + 1);
     const Timing warm = TimeLast(upTo, repeats);
     const Timing cold = TimeLast({upTo.back()}, repeats);
+    figures.Add(warm, cold);
     PlayRecord(board, upTo.back());
-    std::printf("%6d %5d %6d %9.3f %9.3f %9.3f %6.2f %7ld %10llu %5s  %s\n", game, board.GetMoveCount(),
-                PassesIn(board), (*run)[index].ms, warm.ms, cold.ms, cold.ms / warm.ms, cold.faults,
+    where.push_back("game " + std::to_string(game) + ", move count " + std::to_string(board.GetMoveCount()));
+    std::printf("%6d %5d %6d %7.3f %s %10llu %5s  %s\n", game, board.GetMoveCount(), PassesIn(board),
+                (*run)[index].ms, TimingColumns(warm, cold).c_str(),
                 static_cast<unsigned long long>((*run)[index].positions), FormatCell(warm.cell).c_str(),
                 upTo.back().c_str());
-    warmMax = std::max(warmMax, warm.ms);
-    coldMax = std::max(coldMax, cold.ms);
-    worstRatio = std::max(worstRatio, cold.ms / warm.ms);
   }
-  std::printf("of these: warm max %.3f ms, cold max %.3f ms, cold/warm greatest %.2f\n", warmMax, coldMax,
-              worstRatio);
+  std::printf("of these:\n");
+  figures.Print([&](std::size_t i) { return where[i]; });
   return 0;
 }
 
@@ -417,8 +466,9 @@ int FromInput(double plainLimitMs) {
       std::printf("%s => %s\n", record.c_str(), TurnOf(board) == Turn::kPass ? "pass" : "end");
     } else {
       const Timing fast = TimeFast(board);
-      std::printf("%s => %s %.3f ms, %llu positions, %ld page faults", record.c_str(), FormatCell(fast.cell).c_str(),
-                  fast.ms, static_cast<unsigned long long>(fast.positions), fast.faults);
+      std::printf("%s => %s %.3f ms, %.3f ms processor, %llu positions, %ld page faults", record.c_str(),
+                  FormatCell(fast.cell).c_str(), fast.ms, fast.processorMs,
+                  static_cast<unsigned long long>(fast.positions), fast.faults);
       if (plainLimitMs > 0) {
         if (const auto plain = TimePlain(board, plainLimitMs))
           std::printf(", plain %s %.2f ms, ratio %.0f", FormatCell(plain->cell).c_str(), plain->ms, plain->ms / fast.ms);

@@ -50,11 +50,13 @@ Commands
                 first reply. Beside it, in the same run, the plain search
                 (the reference: children in scan order, no ordering, no table),
                 run in a child process and given up after 5 s. Per position:
-                move count, passes so far, the warm and the cold time, their
-                ratio, the page faults of the cold search, positions searched
-                by each search, the fast and plain times' ratio and the chosen
-                cell; then medians, maxima, the slowest positions and the
-                ratios. Exits 1 if the searches ever choose differently.
+                move count, passes so far, the warm and the cold time, each by
+                the clock and by the processor time the search took (which a
+                busy machine stretches less), cold over warm processor time,
+                the page faults of the cold search, positions searched by each
+                search, the plain and warm times' ratio and the chosen cell;
+                then medians, maxima, the slowest positions and the ratios.
+                Exits 1 if the searches ever choose differently.
   bench --plain-limit S --repeat R
                 Either or both: the plain search is given S seconds per
                 position (1 to 600); every fast time is the least of R runs
@@ -62,20 +64,21 @@ Commands
   bench --games N [--repeat R]
                 The fast search over every position of N whole random games
                 (1 to 100000), each game in its order, all in one process;
-                median and maximum; then the 10 slowest and the 10 largest
-                (by positions searched) again, each the least of R runs:
-                warm (its game replayed up to it in a new process) and cold
-                (the first search of a process).
+                median and maximum; then the 10 slowest (by processor time)
+                and the 10 largest (by positions searched) again, each the
+                least of R runs: warm (its game replayed up to it in a new
+                process) and cold (the first search of a process).
   bench --fast-only N
                 The fast search alone over N random games (1 to 1000000):
                 each game's positions at move counts 44, 45 and 46, and one
                 position per game at a move count running through 0 to 59;
                 median and maximum of each group and the slowest record.
   bench -       Reads game records from stdin and writes for each one line:
-                the record, " => ", the chosen cell, the time of NextMove, the
-                positions it searched and the page faults it met, e.g.
-                "c4 => d3 0.512 ms, 2569 positions, 3 page faults" ("=> pass"
-                and "=> end" as for best; rejected records as for best).
+                the record, " => ", the chosen cell, the time of NextMove by
+                the clock and in processor time, the positions it searched and
+                the page faults it met, e.g. "c4 => d3 0.512 ms, 0.510 ms
+                processor, 2569 positions, 3 page faults" ("=> pass" and
+                "=> end" as for best; rejected records as for best).
   bench - --with-plain S
                 The same, adding the plain search's cell and time (given up
                 after S seconds, 1 to 600) and the ratio.
