@@ -1,5 +1,5 @@
-// Wall-clock timing for the tool. <chrono> cannot be used in this build: its
-// micro suffix has no code page 932 form.
+// Timing for the tool: clock_gettime, since <chrono> has no clock for a process's
+// processor time.
 #pragma once
 
 #include <time.h>

@@ -56,7 +56,7 @@ std::size_t Cp932CharLength(std::string_view text, std::size_t i) {
 
 std::string Utf8FromCp932(std::string_view cp932) {
   static const iconv_t converter = Converter("UTF-8", "CP932");
-  return Convert(converter, cp932, "\xEF\xBF\xBD", [&](size_t at) { return Cp932CharLength(cp932, at); });
+  return Convert(converter, cp932, "\uFFFD", [&](size_t at) { return Cp932CharLength(cp932, at); });
 }
 
 std::string Cp932FromUtf16(std::u16string_view utf16) {

@@ -1,10 +1,7 @@
 // KERNEL32 timing on Linux: Sleep and GetTickCount ask the clock in use, the system's
 // unless another was plugged in (backend.h).
-// <chrono> cannot be used here: its micro suffix has no code page 932 form, so it
-// fails to compile with the build's execution character set.
-#include <time.h>
-
-#include <cerrno>
+#include <chrono>
+#include <thread>
 
 #include "backend.h"
 
@@ -13,18 +10,12 @@ namespace {
 
 class MonotonicClock final : public Clock {
  public:
-  void Sleep(DWORD milliseconds) override {
-    timespec remaining{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000L};
-    while (nanosleep(&remaining, &remaining) == -1 && errno == EINTR) {
-    }
-  }
+  void Sleep(DWORD milliseconds) override { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
   DWORD TickCount() override {
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
+    const auto since = std::chrono::steady_clock::now().time_since_epoch();
     // Truncation to 32 bits gives the same wrap-around as on Windows.
-    const unsigned long long ms = static_cast<unsigned long long>(now.tv_sec) * 1000ULL + now.tv_nsec / 1000000;
-    return static_cast<DWORD>(ms);
+    return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
   }
 };
 
