@@ -57,8 +57,18 @@ class Prefix:
         shutil.rmtree(self.path, ignore_errors=True)
         os.makedirs(os.path.dirname(self.path), exist_ok=True)
         self.run("wineboot", "--init", timeout=300)
+        # wineboot returns while the server may still be writing the new prefix's registry;
+        # a reg started then failed now and again on a busy machine.
+        self.wait_server()
         # Without a window manager, Wine waits for one whenever a managed window closes.
-        self.run("reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N", "/f")
+        for attempt in range(3):
+            try:
+                self.run("reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N", "/f")
+                break
+            except TestFailure:
+                if attempt == 2:
+                    raise
+                self.wait_server()
         self.wait_server()
 
     def check(self):
