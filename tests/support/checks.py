@@ -5,6 +5,7 @@ Everything waits on what happens (a window appears, pixels change, a process end
 deadline, never on a fixed pause: the machine the tests run on may be shared and busy.
 """
 import ctypes
+import subprocess
 import time
 
 DEADLINE = 30.0
@@ -37,3 +38,15 @@ def end_with_parent():
     (a test killed at its time limit leaves no X server or program behind)."""
     libc = ctypes.CDLL(None, use_errno=True)
     libc.prctl(1, 15, 0, 0, 0)  # PR_SET_PDEATHSIG, SIGTERM
+
+
+def stop(process, grace=10):
+    """Ends a child process with SIGTERM, and with SIGKILL if it is still there after
+    grace seconds."""
+    if process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(grace)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()

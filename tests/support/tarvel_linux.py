@@ -2,7 +2,7 @@
 clicks and keys in its own coordinates, its message boxes, its frame's close button."""
 import subprocess
 
-from checks import DEADLINE, TestFailure, end_with_parent, wait_for
+from checks import DEADLINE, TestFailure, end_with_parent, stop, wait_for
 from tarvel_screen import CLIENT_H, CLIENT_W, MENU_BAR, cell_center
 
 
@@ -99,10 +99,4 @@ class Tarvel:
     def kill(self):
         """Ends the program with SIGTERM, which the coverage build answers by writing its
         counters first, and with SIGKILL if it is still there after a while."""
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        stop(self.process)

@@ -9,7 +9,7 @@ import shutil
 import subprocess
 import tempfile
 
-from checks import TestFailure, end_with_parent, wait_for
+from checks import TestFailure, end_with_parent, stop, wait_for
 
 SOCKET = "wayland-tarvel"
 
@@ -63,13 +63,7 @@ class Weston:
 
     def close(self):
         """Ends weston (and its XWayland, which it removes with its sockets and lock)."""
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(30)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        stop(self.process, 30)
         shutil.rmtree(self.runtime, ignore_errors=True)
 
     def __enter__(self):

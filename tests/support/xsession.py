@@ -11,7 +11,7 @@ import subprocess
 import sys
 import tempfile
 
-from checks import DEADLINE, TestFailure, end_with_parent, wait_for
+from checks import DEADLINE, TestFailure, end_with_parent, stop, wait_for
 from xclient import XClient
 
 SCREEN_W, SCREEN_H = 1024, 768
@@ -46,9 +46,11 @@ class Display(XClient):
         self.env.pop("SDL_VIDEODRIVER", None)
         super().__init__(self.name)
         if window_manager:
-            self.wm = subprocess.Popen(["openbox", "--sm-disable"], env=self.env, stdout=subprocess.DEVNULL,
-                                       stderr=subprocess.DEVNULL, preexec_fn=end_with_parent)
-            wait_for("the window manager", lambda: self.property(self.root, "_NET_SUPPORTING_WM_CHECK"))
+            ready = os.path.join(self.tmp, "openbox-ready")
+            self.wm = subprocess.Popen(["openbox", "--sm-disable", "--startup", f"touch {ready}"], env=self.env,
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                       preexec_fn=end_with_parent)
+            wait_for("the window manager", lambda: os.path.exists(ready))
         # The pointer starts in the middle of the screen, where it would hover over a window.
         self.park()
 
@@ -57,13 +59,8 @@ class Display(XClient):
             self.disconnect()
         self.dpy = None
         for process in (self.wm, self.server):
-            if process and process.poll() is None:
-                process.terminate()
-                try:
-                    process.wait(10)
-                except subprocess.TimeoutExpired:
-                    process.kill()
-                    process.wait()
+            if process:
+                stop(process)
         shutil.rmtree(self.tmp, ignore_errors=True)
 
     def __enter__(self):
