@@ -10,10 +10,17 @@ build=${1:-build-coverage}
 jobs=${2:-$(nproc)}
 
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DBUILD_TESTING=ON -DTARVEL_COVERAGE=ON || exit
+# Counters of an older build only make the build's own test listing complain.
+find "$build" -name '*.gcda' -delete
 cmake --build "$build" -j "$jobs" || exit
 
-# The objects of sources that have moved or gone stay in the build tree, and gcovr would
-# look for their sources: a dependency file names its source first.
+# The objects of targets and sources that have gone stay in the build tree, and gcovr
+# would read them with the others: targets are listed in TargetDirectories.txt, and a
+# dependency file names its source first.
+build_path=$(realpath "$build")
+find "$build_path" -type d -path '*/CMakeFiles/*.dir' | while read -r dir; do
+  grep -qxF "$dir" "$build_path/CMakeFiles/TargetDirectories.txt" || rm -rf "$dir"
+done
 find "$build" -name '*.o.d' | while read -r dep; do
   source=$(awk 'NR == 1 { sub(/^[^:]*:/, "") } { for (i = 1; i <= NF; i++) if ($i != "\\") { print $i; exit } }' "$dep")
   [ -z "$source" ] || [ -e "$source" ] || rm -f "${dep%.d}" "$dep" "${dep%.o.d}.gcno" "${dep%.o.d}.gcda"
