@@ -4,6 +4,8 @@
 // version, flags and language. The first entry is an empty one that marks the format.
 #include "user/resources.h"
 
+#include <optional>
+
 namespace winapi {
 namespace {
 
@@ -13,20 +15,13 @@ uint32_t ReadU32(std::span<const uint8_t> bytes, size_t at) {
 
 uint16_t ReadU16(std::span<const uint8_t> bytes, size_t at) { return static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8); }
 
-// Reads a type or name field at `at` within a header of `size` bytes. Sets `number` to
-// the identifier for a numbered one, or to -1 for a named one, and returns the offset
-// after the field; 0 when the field runs past the header.
-size_t ReadNameOrId(std::span<const uint8_t> header, size_t at, long& number) {
-  if (at + 2 > header.size()) return 0;
-  if (ReadU16(header, at) == 0xFFFF) {
-    if (at + 4 > header.size()) return 0;
-    number = ReadU16(header, at + 2);
-    return at + 4;
-  }
-  number = -1;
-  for (; at + 2 <= header.size(); at += 2)
-    if (ReadU16(header, at) == 0) return at + 2;
-  return 0;
+// The number of a numbered type or name field at `at` within a header; none for a named
+// one, which no lookup by number can match, or for a field that runs past the header.
+// A named type is followed by a name at an offset the string decides, so an entry of a
+// named type is passed over without reading its name.
+std::optional<uint16_t> NumberAt(std::span<const uint8_t> header, size_t at) {
+  if (at + 4 > header.size() || ReadU16(header, at) != 0xFFFF) return std::nullopt;
+  return ReadU16(header, at + 2);
 }
 
 }  // namespace
@@ -43,10 +38,7 @@ std::span<const uint8_t> FindResourceIn(std::span<const uint8_t> image, uint16_t
     const uint32_t headerSize = ReadU32(image, at + 4);
     if (headerSize < 8 || headerSize > image.size() - at || dataSize > image.size() - at - headerSize) break;
     const std::span<const uint8_t> header = image.subspan(at, headerSize);
-    long entryType = -1, entryName = -1;
-    const size_t afterType = ReadNameOrId(header, 8, entryType);
-    const size_t afterName = afterType ? ReadNameOrId(header, afterType, entryName) : 0;
-    if (afterName && entryType == type && entryName == id) return image.subspan(at + headerSize, dataSize);
+    if (NumberAt(header, 8) == type && NumberAt(header, 12) == id) return image.subspan(at + headerSize, dataSize);
     const size_t next = at + headerSize + ((dataSize + 3u) & ~3u);
     if (next <= at) break;
     at = next;

@@ -37,6 +37,11 @@ TEST(Wsprintf, FormatsStringsAndNumbersWithFlags) {
   EXPECT_STREQ(buffer, "ff FF q % 123456 4464");
   wsprintfA(buffer, "%s", static_cast<const char*>(nullptr));
   EXPECT_STREQ(buffer, "(null)");
+  // A format that ends inside a conversion keeps its text, and reading stops at its end.
+  EXPECT_EQ(wsprintfA(buffer, "50%"), 3);
+  EXPECT_STREQ(buffer, "50%");
+  EXPECT_EQ(wsprintfA(buffer, "x%-05"), 5);
+  EXPECT_STREQ(buffer, "x%-05");
 }
 
 TEST(Wsprintf, CopiesCodePage932BytesUntouched) {
@@ -167,6 +172,16 @@ TEST(DrawText, CalcRectMeasuresWithoutDrawingAndAlignmentPlacesTheLine) {
   EXPECT_EQ(DarkPixels(image, {0, 0, left, 40}), 0);
   EXPECT_EQ(DarkPixels(image, {left + width, 0, 100, 40}), 0);
   EXPECT_EQ(DarkPixels(image, {0, 0, 100, 12}), 0);
+
+  // Right and bottom alignment; a single line drops its line breaks.
+  MemoryCanvas corner(100, 40);
+  RECT all{0, 0, 100, 40};
+  DrawTextA(corner.dc(), "T\nab", -1, &all, DT_RIGHT | DT_BOTTOM | DT_SINGLELINE);
+  const Surface placed = corner.Pixels();
+  const winapi::TextExtent size = winapi::MeasureText("Tab");
+  EXPECT_GT(DarkPixels(placed, {100 - size.width, 40 - size.lineHeight, 100, 40}), 10);
+  EXPECT_EQ(DarkPixels(placed, {0, 0, 100 - size.width, 40}), 0);
+  EXPECT_EQ(DarkPixels(placed, {0, 0, 100, 40 - size.lineHeight}), 0);
 }
 
 }  // namespace

@@ -232,6 +232,16 @@ TEST_F(MenuBarTest, TheKeyboardWalksTheMenu) {
   EXPECT_EQ(winapi::OpenMenuPopup(window_), 1);
   winapi::PostLetter(window_, 'A', false);
   EXPECT_EQ(Pumped(), std::vector<UINT>{IDM_ABOUT});
+
+  // In a popup a letter no item has changes nothing; F10 closes the whole menu, after
+  // which a title's letter is the window's again.
+  winapi::PostLetter(window_, 'H', true);
+  winapi::PostLetter(window_, 'Z', false);
+  EXPECT_EQ(winapi::OpenMenuPopup(window_), 1);
+  winapi::PostKey(window_, winapi::Key::F10);
+  winapi::PostLetter(window_, 'H', false);
+  EXPECT_EQ(winapi::OpenMenuPopup(window_), -1);
+  EXPECT_EQ(Pumped(), std::vector<UINT>{});
 }
 
 TEST_F(MenuBarTest, TheCheckedOpponentShowsABullet) {

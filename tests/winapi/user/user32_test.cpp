@@ -202,11 +202,19 @@ TEST_F(User32Test, WhatIsDrawnThroughGetDCIsTheWindowsPictureAndIsShown) {
   EXPECT_EQ(winapi::WindowFrameCount(window), frames + 1);
   EXPECT_EQ(ReleaseDC(window, reinterpret_cast<HDC>(uintptr_t{0x999})), 0);
 
-  // One still out when the window goes is released with it.
+  // One still out when the window goes is released with it, and only that one.
+  HWND other = Create(WS_CAPTION | WS_VISIBLE);
+  HDC otherDc = GetDC(other);
   const size_t objects = winapi::LiveGdiObjectCount();
   GetDC(window);
   DestroyWindow(window);
   EXPECT_EQ(winapi::LiveGdiObjectCount(), objects);
+  HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
+  FillRect(otherDc, &box, blue);
+  DeleteObject(blue);
+  EXPECT_EQ(ReleaseDC(other, otherDc), 1);
+  EXPECT_EQ(winapi::WindowPixels(other).At(15, 15), 0x0000FFu);
+  DestroyWindow(other);
 }
 
 TEST_F(User32Test, MessageBoxesAreRecordedAndAnsweredOk) {
