@@ -53,12 +53,48 @@ constexpr Bits Neighbours(Bits s) {
          Shift<kDownRight>(s);
 }
 
+// Two and four steps along d. Two steps along a slanted direction move every
+// cell by the same amount whatever its row (a row and its neighbour together
+// shift the column by one), so these are plain shifts.
+constexpr Bits kNotLeftTwoColumns = ~0x0303030303030303ULL;
+constexpr Bits kNotRightTwoColumns = ~0xC0C0C0C0C0C0C0C0ULL;
+constexpr Bits kNotLeftFourColumns = ~0x0F0F0F0F0F0F0F0FULL;
+constexpr Bits kNotRightFourColumns = ~0xF0F0F0F0F0F0F0F0ULL;
+
+template <Direction d>
+constexpr Bits Shift2(Bits s) {
+  if constexpr (d == kLeft) return (s & kNotLeftTwoColumns) >> 2;
+  if constexpr (d == kRight) return (s & kNotRightTwoColumns) << 2;
+  if constexpr (d == kUpLeft) return (s & kNotLeftColumn) >> 17;
+  if constexpr (d == kDownLeft) return (s & kNotLeftColumn) << 15;
+  if constexpr (d == kUpRight) return (s & kNotRightColumn) >> 15;
+  if constexpr (d == kDownRight) return (s & kNotRightColumn) << 17;
+}
+
+template <Direction d>
+constexpr Bits Shift4(Bits s) {
+  if constexpr (d == kLeft) return (s & kNotLeftFourColumns) >> 4;
+  if constexpr (d == kRight) return (s & kNotRightFourColumns) << 4;
+  if constexpr (d == kUpLeft) return (s & kNotLeftTwoColumns) >> 34;
+  if constexpr (d == kDownLeft) return (s & kNotLeftTwoColumns) << 30;
+  if constexpr (d == kUpRight) return (s & kNotRightTwoColumns) >> 30;
+  if constexpr (d == kDownRight) return (s & kNotRightTwoColumns) << 34;
+}
+
 template <Direction d>
 constexpr Bits MovesAlong(Bits mover, Bits opponent, Bits empty) {
-  // A line holds at most six opposing stones between the placed one and the closer.
-  Bits run = Shift<d>(mover) & opponent;
-  for (int i = 0; i < 5; ++i) run |= Shift<d>(run) & opponent;
-  return Shift<d>(run) & empty;
+  // The cells reached from mover's stones through opposing ones, found for runs
+  // of up to seven steps by doubling the step (a line holds at most six opposing
+  // stones between the placed one and the closer): `through` keeps the cells
+  // from which one, two, then four steps back stay on opposing stones.
+  Bits reached = mover;
+  Bits through = opponent;
+  reached |= through & Shift<d>(reached);
+  through &= Shift<d>(through);
+  reached |= through & Shift2<d>(reached);
+  through &= Shift2<d>(through);
+  reached |= through & Shift4<d>(reached);
+  return Shift<d>(reached & opponent) & empty;
 }
 
 // The cells where mover may place.
