@@ -126,7 +126,7 @@ int RunSdlMessageBox(SDL_Window* owner, Window* ownerWindow, const std::string& 
           if (event.window.event == SDL_WINDOWEVENT_EXPOSED) redraw = true;
           // A box has no minimize button, but some window managers (openbox) offer the
           // function anyway and take the owner along: bring both back at once.
-          if (event.window.event == SDL_WINDOWEVENT_MINIMIZED) SDL_RestoreWindow(window);
+          if (event.window.event == SDL_WINDOWEVENT_MINIMIZED && !x11::BringBack(window)) SDL_RestoreWindow(window);
         } else if (event.window.windowID == ownerId) {
           if (event.window.event == SDL_WINDOWEVENT_EXPOSED && ownerWindow) CurrentDisplay()->Present(*ownerWindow);
           // Activating the owner brings its box to the front instead, as on Windows.

@@ -150,6 +150,28 @@ void DescribeModalBox(SDL_Window* box, SDL_Window* owner, const std::string& utf
   XFlush(w.display);
 }
 
+// SDL's own restore maps the window or asks for it to be activated only after asking the
+// server whether the window is mapped; a window manager that marks a window hidden before
+// it unmaps it (openbox) is often between the two, and the window stays away. Ask both
+// ways without asking first: the activation is queued behind the minimizing, and the map
+// serves window managers that know only ICCCM's iconic state.
+bool BringBack(SDL_Window* window) {
+  const XWindow w = XWindowOf(window);
+  if (!w) return false;
+  XEvent activate{};
+  activate.xclient.type = ClientMessage;
+  activate.xclient.window = w.window;
+  activate.xclient.message_type = Intern(w, "_NET_ACTIVE_WINDOW");
+  activate.xclient.format = 32;
+  activate.xclient.data.l[0] = 1;  // from the application
+  activate.xclient.data.l[1] = CurrentTime;
+  XSendEvent(w.display, DefaultRootWindow(w.display), False, SubstructureRedirectMask | SubstructureNotifyMask,
+             &activate);
+  XMapRaised(w.display, w.window);
+  XFlush(w.display);
+  return true;
+}
+
 std::optional<std::string> RootResources() {
   const char* driver = SDL_GetCurrentVideoDriver();
   if (!driver || std::string_view(driver) != "x11") return std::nullopt;

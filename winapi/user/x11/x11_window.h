@@ -28,6 +28,10 @@ void DescribeTopLevel(SDL_Window* window, const std::string& windowClass, const 
 // bar, with a title and a close button only.
 void DescribeModalBox(SDL_Window* box, SDL_Window* owner, const std::string& utf8Title);
 
+// Undoes a window manager's minimizing of window, as a click on it in the task bar would.
+// False when the window is not on X.
+bool BringBack(SDL_Window* window);
+
 // The root window's resource database (what xrdb loads), when the display is X's and has one.
 std::optional<std::string> RootResources();
 
