@@ -11,6 +11,8 @@ AlphaSearch SearchFrom(const Board& board, const Color* player) {
 
 }  // namespace
 
+AlphaCom::AlphaCom(Board* board, const Color* color) : board_(board), color_(color) { AlphaSearch::PrepareTable(); }
+
 CellPos AlphaCom::NextMove() { return Choose(DepthFor(board_->GetMoveCount())); }
 
 CellPos AlphaCom::Choose(int depth) {

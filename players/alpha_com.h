@@ -34,7 +34,8 @@ class AlphaCom : public ICom {
     friend bool operator==(const RootScore&, const RootScore&) = default;
   };
 
-  AlphaCom(Board* board, const Color* color) : board_(board), color_(color) {}
+  // Prepares the search's table, so that the first reply is as quick as the later ones.
+  AlphaCom(Board* board, const Color* color);
 
   // The first cell in scan order with the greatest score; (-1, -1) when the side
   // to move cannot place. The board is left exactly as it was found.

@@ -131,25 +131,23 @@ int AheadOf(const Entry& e) { return e.shape & kAheadBits; }
 // The system lends memory a page at a time, when it is first touched, and on
 // some machines (virtual ones above all) that costs ten microseconds a page and
 // more: a search meeting a fresh table of 8 MiB paid some 30 ms for its pages
-// before its answer. So the table starts small and doubles whenever a quarter of
-// its entries are used: it grows with the work done, and a search pays for its
-// memory in proportion to its work. Its first 8 KiB lie apart, on ordinary
-// pages; from there on it lies in one block of 2 MiB, on a single huge page where
-// the system gives one (Linux), which costs about as much to touch as sixteen
-// small pages. Larger tables hardly shorten the searches: one of 8 MiB searched
-// 0.2 % fewer positions over the bench's positions and 0.4 % over whole games.
+// before its answer. So the table takes its memory before any search needs it,
+// when the player is made (AlphaSearch::PrepareTable), as chess engines clear
+// their table at a new game: 2 MiB in one block, on a single huge page where the
+// system gives one (Linux), which costs about as much to touch as sixteen small
+// pages. Larger tables hardly shorten the searches: one of 8 MiB searched 0.2 %
+// fewer positions over the bench's positions and 0.4 % over whole games.
 class Table {
  public:
-  static constexpr std::size_t kFirstBuckets = 4096 / sizeof(Bucket);
-  static constexpr std::size_t kSmallBuckets = 8192 / sizeof(Bucket);
-  static constexpr std::size_t kBuckets = (std::size_t{2} << 20) / sizeof(Bucket);
+  static constexpr std::size_t kBytes = std::size_t{2} << 20;
+  static constexpr std::size_t kBuckets = kBytes / sizeof(Bucket);
 
-  Table() : buckets_(small_.data()) {}
+  Table() : buckets_(MakeBlock()) {}
   Table(const Table&) = delete;
   Table& operator=(const Table&) = delete;
 
   Bucket& BucketOf(Bits own, Bits other, Tag tag) {
-    return buckets_[SlotHash(own, other, tag.passes, tag.shape) & (count_ - 1)];
+    return buckets_[SlotHash(own, other, tag.passes, tag.shape) & (kBuckets - 1)];
   }
 
   // The entry of the same position (see SamePosition), or none.
@@ -162,47 +160,23 @@ class Table {
   // Stores an entry in its bucket, found by BucketOf: in place of the same
   // position's, else as the deep one if it looks at least as far ahead (the
   // deep one moving to recent), else as the recent one.
-  void Store(Bucket& b, const Entry& e) {
+  static void Store(Bucket& b, const Entry& e) {
     if (Entry* same = Find(b, e.own, e.other, {e.passes, e.shape})) {
       *same = e;
       return;
     }
-    const bool fresh = b.recent.shape == 0;
     if (b.deep.shape == 0 || AheadOf(e) >= AheadOf(b.deep)) {
       if (b.deep.shape != 0) b.recent = b.deep;
       b.deep = e;
     } else {
       b.recent = e;
     }
-    if (fresh && 2 * ++used_ >= count_ && count_ < kBuckets) Grow();
   }
 
  private:
-  // Doubles the table: every entry stays in its bucket or moves to the one
-  // count_ further, the one its hash names now. Searches under way may still
-  // hold a bucket whose entries moved; they look at its entries only by key, so
-  // the worst they do is leave an entry where no one will look.
-  void Grow() {
-    if (buckets_ == small_.data() && 2 * count_ > kSmallBuckets) {
-      Bucket* block = MakeBlock();
-      std::copy(buckets_, buckets_ + count_, block);
-      buckets_ = block;
-    }
-    for (std::size_t i = 0; i < count_; ++i)
-      for (Entry Bucket::*slot : {&Bucket::deep, &Bucket::recent}) {
-        Entry& e = buckets_[i].*slot;
-        if (e.shape != 0 && (SlotHash(e.own, e.other, e.passes, e.shape) & count_)) {
-          buckets_[i + count_].*slot = e;
-          e = Entry{};
-        }
-      }
-    count_ *= 2;
-  }
-
-  // Zeroed memory that the system lends only when it is touched. Never freed:
-  // the table lives as long as the program.
+  // Zeroed memory, every page of it touched, so that the system has lent it all
+  // by the time this returns. Never freed: the table lives as long as the program.
   static Bucket* MakeBlock() {
-    constexpr std::size_t kBytes = kBuckets * sizeof(Bucket);
 #ifdef __linux__
     // A huge page must start at a multiple of its size.
     void* mapped = mmap(nullptr, 2 * kBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -213,23 +187,21 @@ class Table {
     munmap(reinterpret_cast<void*>(aligned + kBytes), start + kBytes - aligned);
     void* block = reinterpret_cast<void*>(aligned);
     madvise(block, kBytes, MADV_HUGEPAGE);  // nothing is lost where it is refused
-    return static_cast<Bucket*>(block);
 #else
     void* block = std::calloc(1, kBytes);
     if (!block) std::abort();
-    return static_cast<Bucket*>(block);
 #endif
+    // Reading a page would only map the shared zero page: each one is written.
+    volatile unsigned char* bytes = static_cast<unsigned char*>(block);
+    for (std::size_t at = 0; at < kBytes; at += 4096) bytes[at] = 0;
+    return static_cast<Bucket*>(block);
   }
 
-  std::array<Bucket, kSmallBuckets> small_{};
   Bucket* buckets_;
-  std::size_t count_ = kFirstBuckets;
-  std::size_t used_ = 0;  // entries filled
 };
 
-// One table for the whole program, made at the first search: AlphaCom is created
-// anew for every opponent choice, and what one search learnt stays true for the
-// next.
+// One table for the whole program: AlphaCom is created anew for every opponent
+// choice, and what one search learnt stays true for the next.
 Table& SharedTable() {
   static Table table;
   return table;
@@ -492,7 +464,7 @@ int AlphaSearch::Search(Bits own, Bits other, int moveCount, int depth, int alph
       if (upper < entry->upper) entry->upper = upper;
       entry->move = static_cast<std::int16_t>(bestSquare);
     } else {
-      table.Store(*bucket, {own, other, tag.passes, tag.shape, static_cast<std::int16_t>(bestSquare), lower, upper});
+      Table::Store(*bucket, {own, other, tag.passes, tag.shape, static_cast<std::int16_t>(bestSquare), lower, upper});
     }
   }
   return best;
@@ -583,6 +555,8 @@ int AlphaSearch::ScoreFrom(const Child& child, int depth, int lower) {
     lower = v;
   }
 }
+
+void AlphaSearch::PrepareTable() { SharedTable(); }
 
 int AlphaSearch::RootScore(int square, int depth) {
   return SearchChild(RootChild(square), depth, -kInfinity, kInfinity);

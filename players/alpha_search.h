@@ -15,6 +15,10 @@ class AlphaSearch {
   // and the player's colour. The side to move follows from the move count's parity.
   AlphaSearch(hex::Bits player, hex::Bits other, int moveCount, bool playerIsBlack);
 
+  // Makes the table that every search shares, and has the system lend all of its
+  // memory now: the first search would otherwise pay for it, page by page.
+  static void PrepareTable();
+
   // The root: the first square, in the players' scan order, whose placement by the
   // side to move scores the greatest with `depth` placements allowed below it;
   // -1 when the side to move cannot place.
