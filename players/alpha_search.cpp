@@ -224,6 +224,20 @@ struct AlphaSearch::Child {
   Bits replies;  // the moves of the side to move next, or kUnknownMoves
   int square;
   int order;
+  Bucket* bucket;  // its slot in the table, when it was fetched ahead
+};
+
+// The children of the nodes of the line being searched, a row per node: rows are
+// chosen by the node's move count, which grows by one at each placement, and no
+// line holds 64 of them. They live here rather than on the stack, where each node
+// would take 2.5 KiB of it: the system lends a stack page when it is first
+// touched, and the first search would meet some ten such pages, 15 us each on
+// this kind of machine. These are prepared with the table.
+struct AlphaSearch::ChildRows {
+  static constexpr int kRows = 64;
+  std::array<Child, kRows * kCellCount> children;
+
+  Child* RowOf(int moveCount) { return &children[(moveCount % kRows) * kCellCount]; }
 };
 
 namespace {
@@ -391,8 +405,7 @@ int AlphaSearch::Search(Bits own, Bits other, int moveCount, int depth, int alph
   const bool orderByScore = !useTable && depth == 2;
   const int replyWeight = toTheEnd ? kReplyWeightToTheEnd : kReplyWeightLimited;
   const Tag childTag = TagOf(passes_, playerIsBlack_, ahead - 1, toTheEnd);
-  Child children[kCellCount];
-  Bucket* childBuckets[kCellCount];
+  Child* children = SharedChildRows().RowOf(moveCount);
   int n = 0;
   for (; moves; moves &= moves - 1) {
     const int square = std::countr_zero(moves);
@@ -403,8 +416,8 @@ int AlphaSearch::Search(Bits own, Bits other, int moveCount, int depth, int alph
     c.other = kMax ? other & ~flips : other | flips | placedBit;
     c.square = square;
     if (prefetchChildren) {  // most are searched soon, and each will look itself up
-      childBuckets[n] = &table.BucketOf(c.own, c.other, childTag);
-      __builtin_prefetch(childBuckets[n]);
+      c.bucket = &table.BucketOf(c.own, c.other, childTag);
+      __builtin_prefetch(c.bucket);
     }
     c.replies = kUnknownMoves;
     c.order = 0;
@@ -419,7 +432,7 @@ int AlphaSearch::Search(Bits own, Bits other, int moveCount, int depth, int alph
   // A child already known to cut makes searching any of them unnecessary.
   if (lookUpChildren)
     for (int i = 0; i < n; ++i) {
-      const Entry* e = Table::Find(*childBuckets[i], children[i].own, children[i].other, childTag);
+      const Entry* e = Table::Find(*children[i].bucket, children[i].own, children[i].other, childTag);
       if (e && e->shape == childTag.shape && (kMax ? e->lower >= beta : e->upper <= alpha))
         return kMax ? e->lower : e->upper;
     }
@@ -488,13 +501,13 @@ AlphaSearch::Child AlphaSearch::RootChild(int square) const {
   // Whoever moves at the root, the root takes the greatest score of the player.
   const int score = Evaluate(player, moveCount_ + 1);
   return {player, playerMoves ? rest : next, replies, square,
-          replies ? score - 64 * hex::PopCount(replies) : (1 << 16) + score};
+          replies ? score - 64 * hex::PopCount(replies) : (1 << 16) + score, nullptr};
 }
 
 int AlphaSearch::Choose(int depth) {
   const bool playerMoves = (moveCount_ % 2 == 0) == playerIsBlack_;
   Bits moves = playerMoves ? hex::Moves(player_, other_) : hex::Moves(other_, player_);
-  Child children[kCellCount];
+  Child* children = SharedChildRows().RowOf(moveCount_);
   int n = 0;
   for (; moves; moves &= moves - 1) children[n++] = RootChild(std::countr_zero(moves));
   // A single legal cell is the choice, whatever it scores.
@@ -556,7 +569,17 @@ int AlphaSearch::ScoreFrom(const Child& child, int depth, int lower) {
   }
 }
 
-void AlphaSearch::PrepareTable() { SharedTable(); }
+AlphaSearch::ChildRows& AlphaSearch::SharedChildRows() {
+  static ChildRows rows;
+  return rows;
+}
+
+void AlphaSearch::PrepareTable() {
+  SharedTable();
+  // Zero-initialised, so lent by the system only when written.
+  volatile unsigned char* bytes = reinterpret_cast<unsigned char*>(&SharedChildRows());
+  for (std::size_t at = 0; at < sizeof(ChildRows); at += 4096) bytes[at] = 0;
+}
 
 int AlphaSearch::RootScore(int square, int depth) {
   return SearchChild(RootChild(square), depth, -kInfinity, kInfinity);

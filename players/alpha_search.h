@@ -16,7 +16,8 @@ class AlphaSearch {
   AlphaSearch(hex::Bits player, hex::Bits other, int moveCount, bool playerIsBlack);
 
   // Makes the table that every search shares, and has the system lend all of its
-  // memory now: the first search would otherwise pay for it, page by page.
+  // memory (and the rest of what the search keeps off the stack) now: the first
+  // search would otherwise pay for it, page by page.
   static void PrepareTable();
 
   // The root: the first square, in the players' scan order, whose placement by the
@@ -31,6 +32,8 @@ class AlphaSearch {
 
  private:
   struct Child;
+  struct ChildRows;
+  static ChildRows& SharedChildRows();
 
   // Scores are the player's; max nodes are those where the player moves. Fail-soft:
   // a result at or below alpha is an upper bound, at or above beta a lower bound.
