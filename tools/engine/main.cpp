@@ -55,7 +55,8 @@ Commands
                 busy machine stretches less), cold over warm processor time,
                 the page faults of the cold search, positions searched by each
                 search, the plain and warm times' ratio and the chosen cell;
-                then medians, maxima, the slowest positions and the ratios.
+                then medians, maxima, the slowest positions, the ratios and
+                the time of making the player before a cold search.
                 Exits 1 if the searches ever choose differently.
   bench --plain-limit S --repeat R
                 Either or both: the plain search is given S seconds per
@@ -75,10 +76,13 @@ Commands
                 median and maximum of each group and the slowest record.
   bench -       Reads game records from stdin and writes for each one line:
                 the record, " => ", the chosen cell, the time of NextMove by
-                the clock and in processor time, the positions it searched and
-                the page faults it met, e.g. "c4 => d3 0.512 ms, 0.510 ms
-                processor, 2569 positions, 3 page faults" ("=> pass" and
-                "=> end" as for best; rejected records as for best).
+                the clock and in processor time, the positions it searched,
+                the page faults it met and the time of making the player
+                before it (the first one made in a process prepares the
+                search's memory, as the game does when the opponent is
+                chosen), e.g. "c4 => d3 0.512 ms, 0.510 ms processor, 2569
+                positions, 0 page faults, player made in 0.180 ms" ("=> pass"
+                and "=> end" as for best; rejected records as for best).
   bench - --with-plain S
                 The same, adding the plain search's cell and time (given up
                 after S seconds, 1 to 600) and the ratio.
