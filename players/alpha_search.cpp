@@ -128,6 +128,14 @@ static_assert(sizeof(Bucket) == 64);
 
 int AheadOf(const Entry& e) { return e.shape & kAheadBits; }
 
+// Has the system lend every page of zeroed memory now rather than at its first
+// use. Reading a page would only map the shared zero page: each one is written.
+void LendNow(void* memory, std::size_t bytes) {
+  volatile unsigned char* p = static_cast<unsigned char*>(memory);
+  for (std::size_t at = 0; at < bytes; at += 4096) p[at] = 0;
+  p[bytes - 1] = 0;
+}
+
 // The system lends memory a page at a time, when it is first touched, and on
 // some machines (virtual ones above all) that costs ten microseconds a page and
 // more: a search meeting a fresh table of 8 MiB paid some 30 ms for its pages
@@ -191,9 +199,7 @@ class Table {
     void* block = std::calloc(1, kBytes);
     if (!block) std::abort();
 #endif
-    // Reading a page would only map the shared zero page: each one is written.
-    volatile unsigned char* bytes = static_cast<unsigned char*>(block);
-    for (std::size_t at = 0; at < kBytes; at += 4096) bytes[at] = 0;
+    LendNow(block, kBytes);
     return static_cast<Bucket*>(block);
   }
 
@@ -576,9 +582,7 @@ AlphaSearch::ChildRows& AlphaSearch::SharedChildRows() {
 
 void AlphaSearch::PrepareTable() {
   SharedTable();
-  // Zero-initialised, so lent by the system only when written.
-  volatile unsigned char* bytes = reinterpret_cast<unsigned char*>(&SharedChildRows());
-  for (std::size_t at = 0; at < sizeof(ChildRows); at += 4096) bytes[at] = 0;
+  LendNow(&SharedChildRows(), sizeof(ChildRows));
 }
 
 int AlphaSearch::RootScore(int square, int depth) {
