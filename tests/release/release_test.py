@@ -27,7 +27,9 @@ import zipfile
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.normpath(os.path.join(HERE, "..", ".."))
 sys.path.insert(0, os.path.join(SOURCE, "tests", "windows"))
+sys.path.insert(0, os.path.join(SOURCE, "tests", "support"))
 import pe_check  # noqa: E402
+from checks import verdict  # noqa: E402
 
 ICON = os.path.join(SOURCE, "dist", "windows", "tarvel.ico")
 ICON_SIZES = [16, 24, 32, 48, 64, 256]
@@ -192,18 +194,11 @@ def again(release, version, build_dir, windows_dir, workdir):
 
 
 def main():
-    try:
-        if len(sys.argv) == 4 and sys.argv[1] == "contents":
-            contents(*sys.argv[2:])
-        elif len(sys.argv) == 7 and sys.argv[1] == "again":
-            again(*sys.argv[2:])
-        else:
-            sys.exit(__doc__)
-    except (AssertionError, subprocess.CalledProcessError, OSError) as failure:
-        print(f"FAIL: {failure}")
-        return 1
-    print("PASS")
-    return 0
+    if len(sys.argv) == 4 and sys.argv[1] == "contents":
+        return verdict(lambda: contents(*sys.argv[2:]), (AssertionError, subprocess.CalledProcessError, OSError))
+    if len(sys.argv) == 7 and sys.argv[1] == "again":
+        return verdict(lambda: again(*sys.argv[2:]), (AssertionError, subprocess.CalledProcessError, OSError))
+    sys.exit(__doc__)
 
 
 if __name__ == "__main__":

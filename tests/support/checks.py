@@ -20,6 +20,18 @@ def expect(condition, message):
         raise TestFailure(message)
 
 
+def verdict(body, failures=(TestFailure,)):
+    """Runs a test script's body and prints its verdict: PASS and 0, or FAIL with the
+    reason and 1, for sys.exit. Other exceptions go through, with their traceback."""
+    try:
+        body()
+    except failures as failure:
+        print(f"FAIL: {failure}")
+        return 1
+    print("PASS")
+    return 0
+
+
 def wait_for(what, condition, timeout=DEADLINE, interval=0.02):
     """Polls condition() until it returns something true, which is returned; fails with
     `what` once the time limit (in seconds) is up."""

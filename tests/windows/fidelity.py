@@ -23,7 +23,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import tarvel_screen as ts
 from game_driver import GameWindow
 from wine import Prefix
-from checks import TestFailure, end_with_parent, expect
+from checks import TestFailure, end_with_parent, expect, verdict
 from picture import Picture
 from xsession import Display
 
@@ -190,7 +190,8 @@ def main():
     parser.add_argument("--workdir", required=True)
     args = parser.parse_args()
     os.makedirs(args.workdir, exist_ok=True)
-    try:
+
+    def body():
         linux = run_linux(args)
         wine = run_wine(args)
         failing = 0
@@ -199,11 +200,8 @@ def main():
             failing += counts["board"] + counts["panel"] + counts["background"]
         print(f"pictures in {args.workdir}")
         expect(failing == 0, f"{failing} pixels outside the text differ between Wine's GDI and ours")
-    except TestFailure as failure:
-        print(f"FAIL: {failure}")
-        return 1
-    print("PASS")
-    return 0
+
+    return verdict(body)
 
 
 if __name__ == "__main__":

@@ -20,7 +20,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import tarvel_screen as ts
 from game_driver import GameWindow
 from wine import Prefix
-from checks import TestFailure, expect
+from checks import TestFailure, expect, verdict
 from picture import read_png
 from xsession import Display
 
@@ -347,13 +347,7 @@ def main():
                              "ending: two people, a pass and the end of a game; "
                              "click: start, a click answered, exit")
     args = parser.parse_args()
-    try:
-        play(args)
-    except TestFailure as failure:
-        print(f"FAIL: {failure}")
-        return 1
-    print("PASS")
-    return 0
+    return verdict(lambda: play(args))
 
 
 if __name__ == "__main__":
