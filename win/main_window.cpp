@@ -11,10 +11,9 @@ constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr int kClientWidth = 651;
 constexpr int kClientHeight = 420;
 
-// The one link between the window procedure and the game: there is one main window.
-GameController* controller = nullptr;
-
 }  // namespace
+
+GameController* mainController = nullptr;
 
 bool RegisterMainClass(HINSTANCE instance) {
   WNDCLASSA wc = {};
@@ -47,29 +46,27 @@ bool CreateMainWindow(HINSTANCE instance, int showCommand) {
   return true;
 }
 
-const GameController* GetMainController() { return controller; }
-
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
-      controller = new GameController(window);
+      mainController = new GameController(window);
       return 0;
     case WM_DESTROY:
-      delete controller;
-      controller = nullptr;
+      delete mainController;
+      mainController = nullptr;
       PostQuitMessage(0);
       return 0;
     case WM_PAINT:
-      if (!controller) break;  // the default validates, so WM_PAINT does not come again and again
-      controller->Paint(window);
+      if (!mainController) break;  // the default validates, so WM_PAINT does not come again and again
+      mainController->Paint(window);
       return 0;
     case WM_COMMAND:
-      if (!controller) break;
-      controller->OnCommand(window, LOWORD(wParam));
+      if (!mainController) break;
+      mainController->OnCommand(window, LOWORD(wParam));
       return 0;
     case WM_LBUTTONUP:
-      if (!controller) break;
-      controller->OnClick(window, LOWORD(lParam), HIWORD(lParam));
+      if (!mainController) break;
+      mainController->OnClick(window, LOWORD(lParam), HIWORD(lParam));
       return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);

@@ -9,5 +9,7 @@ bool CreateMainWindow(HINSTANCE instance, int showCommand);
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 class GameController;
-// The main window's game, null before WM_CREATE and after WM_DESTROY; for tests.
-const GameController* GetMainController();
+// The main window's game, made on WM_CREATE and deleted on WM_DESTROY (null before and
+// after): the one link between the window procedure and the game, as there is one main
+// window.
+extern GameController* mainController;

@@ -56,7 +56,7 @@ HWND OpenMainWindow(unsigned seed) {
 // After the quit message: the controller is gone, and with it every object it made.
 void ExpectClosed(std::optional<int> quitCode) {
   if (quitCode != 0) Fail("no quit message with code 0 after exit", "");
-  if (GetMainController()) Fail("the controller outlived the exit", "");
+  if (mainController) Fail("the controller outlived the exit", "");
   if (winapi::LiveGdiObjectCount() != 0)
     Fail("GDI objects left after exit", std::to_string(winapi::LiveGdiObjectCount()));
 }
@@ -145,7 +145,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       window = OpenMainWindow(input.Word());
       continue;
     }
-    const GameController* game = GetMainController();
+    const GameController* game = mainController;
     if (!game) Fail("no controller while the window is open", "");
     if (const std::string broken = gametest::BrokenInvariant(*game); !broken.empty()) Fail("invariant", broken);
   }

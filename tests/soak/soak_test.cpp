@@ -91,7 +91,7 @@ TEST(Soak, ThousandGamesLeaveMemoryAndObjectsFlat) {
     winapi::PumpMessages();
     winapi::ClearRecordedMessageBoxes();
 
-    const GameController* controller = GetMainController();
+    const GameController* controller = mainController;
     ASSERT_NE(controller, nullptr);
     for (int turn = 0; !controller->IsGameOver(); ++turn) {
       ASSERT_LT(turn, 64) << "game " << game << " does not end";
