@@ -222,6 +222,17 @@ int OrderKey(Bits own, int moveCount, Bits replies, int replyWeight) {
   return replies ? score - replyWeight * hex::PopCount(replies) : (1 << 16) + score;
 }
 
+// Takes a child's score v at a node where the side of kMax moves: a better one
+// becomes the best and narrows the window. True once the window has closed, when
+// the other children can no longer matter.
+template <bool kMax>
+inline bool TakeScore(int v, int& best, int& alpha, int& beta) {
+  if (kMax ? v <= best : v >= best) return false;
+  best = v;
+  if (kMax ? v > alpha : v < beta) (kMax ? alpha : beta) = v;
+  return alpha >= beta;
+}
+
 }  // namespace
 
 struct AlphaSearch::Child {
@@ -299,13 +310,7 @@ int AlphaSearch::SolveTwo(Bits own, Bits other, int moveCount, int alpha, int be
     const Bits placedBit = Bits{1} << square;
     const int v = kMax ? SolveOne<false>(own | flips | placedBit, other & ~flips, moveCount + 1, rest)
                        : SolveOne<true>(own & ~flips, other | flips | placedBit, moveCount + 1, rest);
-    if (kMax ? v > best : v < best) {
-      best = v;
-      if (kMax ? v > alpha : v < beta) {
-        (kMax ? alpha : beta) = v;
-        if (alpha >= beta) return best;
-      }
-    }
+    if (TakeScore<kMax>(v, best, alpha, beta)) return best;
   }
   return placed ? best : Evaluate(own, moveCount);
 }
@@ -343,13 +348,7 @@ int AlphaSearch::SolveLast(Bits own, Bits other, int moveCount, int alpha, int b
     } else {
       v = SolveLast<!kMax>(childOwn, childOther, moveCount + 1, alpha, beta, count - 1);
     }
-    if (kMax ? v > best : v < best) {
-      best = v;
-      if (kMax ? v > alpha : v < beta) {
-        (kMax ? alpha : beta) = v;
-        if (alpha >= beta) return best;
-      }
-    }
+    if (TakeScore<kMax>(v, best, alpha, beta)) return best;
   }
   return placed ? best : Evaluate(own, moveCount);
 }
