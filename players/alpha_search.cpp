@@ -410,7 +410,7 @@ int AlphaSearch::Search(Bits own, Bits other, int moveCount, int depth, int alph
   const bool orderByScore = !useTable && depth == 2;
   const int replyWeight = toTheEnd ? kReplyWeightToTheEnd : kReplyWeightLimited;
   const Tag childTag = TagOf(passes_, playerIsBlack_, ahead - 1, toTheEnd);
-  Child* children = SharedChildRows().RowOf(moveCount);
+  Child* children = childRows_.RowOf(moveCount);
   int n = 0;
   for (; moves; moves &= moves - 1) {
     const int square = std::countr_zero(moves);
@@ -512,7 +512,7 @@ AlphaSearch::Child AlphaSearch::RootChild(int square) const {
 int AlphaSearch::Choose(int depth) {
   const bool playerMoves = (moveCount_ % 2 == 0) == playerIsBlack_;
   Bits moves = playerMoves ? hex::Moves(player_, other_) : hex::Moves(other_, player_);
-  Child* children = SharedChildRows().RowOf(moveCount_);
+  Child* children = childRows_.RowOf(moveCount_);
   int n = 0;
   for (; moves; moves &= moves - 1) children[n++] = RootChild(std::countr_zero(moves));
   // A single legal cell is the choice, whatever it scores.
@@ -574,14 +574,12 @@ int AlphaSearch::ScoreFrom(const Child& child, int depth, int lower) {
   }
 }
 
-AlphaSearch::ChildRows& AlphaSearch::SharedChildRows() {
-  static ChildRows rows;
-  return rows;
-}
+// Zero-initialised: no code runs to make it, and the system lends its pages when first written.
+AlphaSearch::ChildRows AlphaSearch::childRows_;
 
 void AlphaSearch::PrepareTable() {
   SharedTable();
-  LendNow(&SharedChildRows(), sizeof(ChildRows));
+  LendNow(&childRows_, sizeof(ChildRows));
 }
 
 int AlphaSearch::RootScore(int square, int depth) {

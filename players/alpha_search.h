@@ -33,7 +33,7 @@ class AlphaSearch {
  private:
   struct Child;
   struct ChildRows;
-  static ChildRows& SharedChildRows();
+  static ChildRows childRows_;  // shared by all searches, like the table
 
   // Scores are the player's; max nodes are those where the player moves. Fail-soft:
   // a result at or below alpha is an upper bound, at or above beta a lower bound.
