@@ -170,31 +170,30 @@ std::optional<std::vector<Timing>> SearchInNewProcess(const std::vector<std::str
   return timings;
 }
 
-// The least time of `repeats` runs of SearchInNewProcess for each record; every
-// run searches exactly the same way, and the machine's other work only adds time.
-std::vector<Timing> TimeInNewProcesses(const std::vector<std::string>& records, int repeats) {
-  std::vector<Timing> best;
-  for (int run = 0; run < repeats; ++run) {
-    const auto timings = SearchInNewProcess(records);
-    if (!timings) {
-      std::fprintf(stderr, "tarvel-engine: a run of the fast search in a new process failed\n");
-      std::exit(3);
+// Each run of SearchInNewProcess over every list of records, `repeats` times, and
+// for each record of each list the least time of its runs: every run searches
+// exactly the same way, and the machine's other work only adds time. That work
+// comes in bursts of seconds, so the runs go in rounds, each round one run of
+// every list, rather than one list's runs back to back: a burst then stretches
+// one run of a list, not all of them.
+std::vector<std::vector<Timing>> TimeInRounds(const std::vector<std::vector<std::string>>& lists, int repeats) {
+  std::vector<std::vector<Timing>> best(lists.size());
+  for (int round = 0; round < repeats; ++round)
+    for (std::size_t list = 0; list < lists.size(); ++list) {
+      const auto timings = SearchInNewProcess(lists[list]);
+      if (!timings) {
+        std::fprintf(stderr, "tarvel-engine: a run of the fast search in a new process failed\n");
+        std::exit(3);
+      }
+      if (round == 0) best[list] = *timings;
+      for (std::size_t i = 0; i < timings->size(); ++i) {
+        Timing& least = best[list][i];
+        least.ms = std::min(least.ms, (*timings)[i].ms);
+        least.processorMs = std::min(least.processorMs, (*timings)[i].processorMs);
+        least.madeMs = std::min(least.madeMs, (*timings)[i].madeMs);
+      }
     }
-    if (best.empty()) best = *timings;
-    for (std::size_t i = 0; i < best.size(); ++i) {
-      best[i].ms = std::min(best[i].ms, (*timings)[i].ms);
-      best[i].processorMs = std::min(best[i].processorMs, (*timings)[i].processorMs);
-      best[i].madeMs = std::min(best[i].madeMs, (*timings)[i].madeMs);
-    }
-  }
   return best;
-}
-
-// The least time of the last record's search, the records before it searched in
-// their order in the same new process: with one record, the cold figure, the one
-// a player meets at the first reply of the program.
-Timing TimeLast(const std::vector<std::string>& records, int repeats) {
-  return TimeInNewProcesses(records, repeats).back();
 }
 
 double Median(std::vector<double> values) {
@@ -263,9 +262,13 @@ std::string TimingColumns(const Timing& warm, const Timing& cold) {
 
 int SideBySide(const std::vector<std::string>& records, double plainLimitMs, int repeats) {
   Board board(0, 0);
-  const std::vector<Timing> warm = TimeInNewProcesses(records, repeats);
+  // The first list is warm, all records in one process; then each record alone, cold.
+  std::vector<std::vector<std::string>> lists{records};
+  for (const std::string& record : records) lists.push_back({record});
+  const std::vector<std::vector<Timing>> timed = TimeInRounds(lists, repeats);
+  const std::vector<Timing>& warm = timed.front();
   std::vector<Timing> cold;
-  for (const std::string& record : records) cold.push_back(TimeLast({record}, repeats));
+  for (std::size_t i = 1; i < timed.size(); ++i) cold.push_back(timed[i].front());
 
   WarmAndCold figures;
   std::vector<double> plainTimes, fastWherePlain;
@@ -377,16 +380,26 @@ int WholeGames(int games, int repeats) {
               repeats);
   std::printf("%6s %5s %6s %7s %s %10s %5s  %s\n", "game", "count", "passes", "run ms", kTimingHeads, "positions",
               "cell", "record");
-  Board board(0, 0);
-  WarmAndCold figures;
-  std::vector<std::string> where;
+  // For each chosen position two lists: its game up to it (warm), and it alone (cold).
+  std::vector<std::vector<std::string>> lists;
+  std::vector<int> gameOf;
   for (const int index : chosen) {
     const int game = static_cast<int>(std::upper_bound(firstOfGame.begin(), firstOfGame.end(), index) -
                                       firstOfGame.begin());
     const std::vector<std::string> records = WholeGame(game);
-    const std::vector<std::string> upTo(records.begin(), records.begin() + (index - firstOfGame[game - 1]) + 1);
-    const Timing warm = TimeLast(upTo, repeats);
-    const Timing cold = TimeLast({upTo.back()}, repeats);
+    lists.emplace_back(records.begin(), records.begin() + (index - firstOfGame[game - 1]) + 1);
+    lists.push_back({lists.back().back()});
+    gameOf.push_back(game);
+  }
+  const std::vector<std::vector<Timing>> timed = TimeInRounds(lists, repeats);
+  Board board(0, 0);
+  WarmAndCold figures;
+  std::vector<std::string> where;
+  for (std::size_t k = 0; k < chosen.size(); ++k) {
+    const int index = chosen[k], game = gameOf[k];
+    const std::vector<std::string>& upTo = lists[2 * k];
+    const Timing& warm = timed[2 * k].back();
+    const Timing& cold = timed[2 * k + 1].back();
     figures.Add(warm, cold);
     PlayRecord(board, upTo.back());
     where.push_back("game " + std::to_string(game) + ", move count " + std::to_string(board.GetMoveCount()));
