@@ -65,7 +65,9 @@ Commands
   bench --games N [--repeat R]
                 The fast search over every position of N whole random games
                 (1 to 100000), each game in its order, all in one process;
-                median and maximum; then the 10 slowest (by processor time)
+                median and maximum; the processor time within which 99 %,
+                99.9 % and 99.99 % of the searches finished, and how many took
+                longer than 20 ms; then the 10 slowest (by processor time)
                 and the 10 largest (by positions searched) again, each the
                 least of R runs: warm (its game replayed up to it in a new
                 process) and cold (the first search of a process).
