@@ -9,7 +9,9 @@ PREFIX ?= /usr/local
 DESTDIR ?=
 # Every time stamp in the files of a release is taken from it: the commit's date unless set
 # (tools/source-date-epoch.sh). CMake, CPack, MinGW's linker and tools/release.py read it.
-SOURCE_DATE_EPOCH := $(shell tools/source-date-epoch.sh)
+# Taken when a command runs, not when make starts, so that it is the commit's date on a
+# machine where the target's first step has just installed git.
+SOURCE_DATE_EPOCH = $(shell tools/source-date-epoch.sh)
 export SOURCE_DATE_EPOCH
 
 .PHONY: all build game test run install package release clean sanitize-build test-sanitize test-fuzz windows coverage

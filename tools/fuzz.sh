@@ -12,7 +12,7 @@ build=build-fuzz
 
 mkdir -p "$build"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVEL_FUZZ=ON \
-  -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 > "$build/configure.log" 2>&1 ||
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ > "$build/configure.log" 2>&1 ||
   { cat "$build/configure.log"; exit 1; }
 cmake --build "$build" -j "$(nproc)" --target game_fuzzer
 mkdir -p "$build/corpus" "$build/crashes"

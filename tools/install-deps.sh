@@ -10,7 +10,7 @@
 set -euo pipefail
 
 # Each package is named once, in the list of the first purpose that needs it.
-tools=(cmake make)
+tools=(cmake make git)   # git: the build's time stamps are the commit's date
 game=(
   g++ pkg-config
   libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libx11-dev
@@ -20,7 +20,7 @@ game=(
 windows=(g++-mingw-w64-x86-64-posix)
 package=(dpkg-dev file)
 release=(
-  wixl python3 git   # wixl builds the installer; the release script is Python
+  wixl python3   # wixl builds the installer; the release script is Python
   faketime msitools  # the installer's time and package code, the same in every build
 )
 tests=(
@@ -30,7 +30,7 @@ tests=(
   x11-xserver-utils libxss1  # xset and the screen saver's state, for the idle program
   weston xwayland        # a Wayland compositor and its X server
   fontconfig             # fc-list: a font without Japanese for the failure tests
-  clang-14 libclang-rt-14-dev
+  clang libclang-rt-dev  # the fuzzer: clang 14 on Debian 12, 19 on Debian 13
   wine64 locales
   desktop-file-utils appstream lintian
 )

@@ -2,7 +2,7 @@
 # Prints the time (seconds since 1970, UTC) that every time stamp in a release file is taken
 # from, so that one commit gives the same bytes wherever and whenever it is built:
 #   1. SOURCE_DATE_EPOCH, when the caller set it;
-#   2. in a git checkout, the date of the commit checked out;
+#   2. in a git checkout, the date of the commit checked out (once git is installed);
 #   3. in a tree made by `git archive` (the release's source tarball), the date of the commit
 #      it was made from, which git writes into this very file (export-subst, .gitattributes);
 #   4. otherwise the release date set in CMakeLists.txt (TARVEL_RELEASE_DATE), at 12:00 UTC.
@@ -19,9 +19,13 @@ if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
 fi
 
 top=$(cd "$(dirname "$0")/.." && pwd)
-# The tree's own .git, not that of a repository the tree happens to lie in.
+# The tree's own .git, not that of a repository the tree happens to lie in. Without git
+# (a machine where nothing has installed it yet) the release date below stands in.
 if [ -e "$top/.git" ]; then
-  exec git -C "$top" log -1 --format=%ct
+  if command -v git >/dev/null; then
+    exec git -C "$top" log -1 --format=%ct
+  fi
+  echo "source-date-epoch.sh: git is not installed: the time stamps are the release date, not the commit's" >&2
 fi
 
 archived='$Format:%ct$'
