@@ -14,7 +14,7 @@ DESTDIR ?=
 SOURCE_DATE_EPOCH = $(shell tools/source-date-epoch.sh)
 export SOURCE_DATE_EPOCH
 
-.PHONY: all build game test run install package release clean sanitize-build test-sanitize test-fuzz windows coverage
+.PHONY: all build game test run install package package-arm64 release clean sanitize-build test-sanitize test-fuzz windows coverage
 
 # A plain `make` builds the game alone, as `make run` does, and installs only what that needs.
 all: game
@@ -50,10 +50,17 @@ package: game
 	@tools/install-deps.sh package
 	cmake --build $(BUILD_DIR) --target tarvel_deb
 
-# The downloads of a release, and only they, in $(BUILD_DIR)/release: the .deb, the Windows
-# installer and zip, the source tarball and SHA256SUMS (tools/release.py). Their times come
-# from SOURCE_DATE_EPOCH, the commit's time unless set.
-release: package windows
+# The Debian package for ARM, $(BUILD_DIR)/arm64/tarvel_<version>_arm64.deb, cross-built on
+# Debian 12 in a chroot of its own (tools/debian_chroot.py; made the first time, as root or
+# through sudo), which leaves this machine's packages as they are.
+package-arm64:
+	@tools/install-deps.sh arm64
+	python3 tools/debian_chroot.py build-arm64 . $(BUILD_DIR)/arm64
+
+# The downloads of a release, and only they, in $(BUILD_DIR)/release: the .deb for amd64 and
+# arm64, the Windows installer and zip, the source tarball and SHA256SUMS (tools/release.py).
+# Their times come from SOURCE_DATE_EPOCH, the commit's time unless set.
+release: package package-arm64 windows
 	@tools/install-deps.sh release
 	python3 tools/release.py --build-dir $(BUILD_DIR) --windows-dir $(WINDOWS_DIR)
 

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages one purpose needs, only those missing.
-# Usage: tools/install-deps.sh run|windows|package|release|test|coverage
+# Usage: tools/install-deps.sh run|windows|package|arm64|release|test|coverage
 #   run      build the game and play it
 #   windows  cross-compile tarvel.exe
 #   package  build the game and its Debian package
+#   arm64    build the Debian package for ARM
 #   release  all of the above, the Windows installer and zip, and the source tarball
 #   test     all of the above and everything the tests use
 #   coverage the tests and gcovr, which reports what they reach
@@ -19,8 +20,9 @@ game=(
 )
 windows=(g++-mingw-w64-x86-64-posix)
 package=(dpkg-dev file)
+arm64=(debootstrap python3)  # the arm64 package is built in a Debian 12 chroot of its own
 release=(
-  wixl python3   # wixl builds the installer; the release script is Python
+  wixl           # builds the installer
   faketime msitools  # the installer's time and package code, the same in every build
 )
 tests=(
@@ -33,6 +35,7 @@ tests=(
   clang libclang-rt-dev  # the fuzzer: clang 14 on Debian 12, 19 on Debian 13
   wine64 locales
   desktop-file-utils appstream lintian
+  qemu-user-static       # the arm64 program, installed in a chroot, run on this machine
 )
 coverage=(gcovr)
 
@@ -40,11 +43,13 @@ case "${1:-}" in
   run) wanted=("${tools[@]}" "${game[@]}") ;;
   windows) wanted=("${tools[@]}" "${windows[@]}") ;;
   package) wanted=("${tools[@]}" "${game[@]}" "${package[@]}") ;;
-  release) wanted=("${tools[@]}" "${game[@]}" "${windows[@]}" "${package[@]}" "${release[@]}") ;;
-  test) wanted=("${tools[@]}" "${game[@]}" "${windows[@]}" "${package[@]}" "${release[@]}" "${tests[@]}") ;;
-  coverage) wanted=("${tools[@]}" "${game[@]}" "${windows[@]}" "${package[@]}" "${release[@]}" "${tests[@]}"
-                    "${coverage[@]}") ;;
-  *) echo "usage: $0 run|windows|package|release|test|coverage" >&2; exit 2 ;;
+  arm64) wanted=("${tools[@]}" "${arm64[@]}") ;;
+  release) wanted=("${tools[@]}" "${game[@]}" "${windows[@]}" "${package[@]}" "${arm64[@]}" "${release[@]}") ;;
+  test) wanted=("${tools[@]}" "${game[@]}" "${windows[@]}" "${package[@]}" "${arm64[@]}" "${release[@]}"
+                "${tests[@]}") ;;
+  coverage) wanted=("${tools[@]}" "${game[@]}" "${windows[@]}" "${package[@]}" "${arm64[@]}" "${release[@]}"
+                    "${tests[@]}" "${coverage[@]}") ;;
+  *) echo "usage: $0 run|windows|package|arm64|release|test|coverage" >&2; exit 2 ;;
 esac
 
 missing=()

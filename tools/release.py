@@ -2,10 +2,11 @@
 """The downloads of a release (`make release`), in BUILD_DIR/release and nothing else there:
 
   tarvel_<version>_amd64.deb          the Debian package, as `make package` built it
+  tarvel_<version>_arm64.deb          the same for ARM, as `make package-arm64` built it
   tarvel-<version>-windows-x64.msi    the Windows installer (per user, wixl)
   tarvel-<version>-windows-x64.zip    tarvel.exe, LICENSE.txt and README.txt in tarvel-<version>/
   tarvel-<version>.tar.gz             the source of the commit checked out (git archive)
-  SHA256SUMS                          the four files' sums, as `sha256sum -c` reads them
+  SHA256SUMS                          the five files' sums, as `sha256sum -c` reads them
 
 The name, version and publisher come from the CMake project, through the release.json its
 configuration writes into BUILD_DIR. tarvel.exe is WINDOWS_DIR's, stripped of its debug
@@ -218,9 +219,14 @@ def release(build_dir, windows_dir, out):
     # The tools take their time stamps from it too: strip writes it into the program's header.
     os.environ["SOURCE_DATE_EPOCH"] = str(epoch)
     exe = os.path.join(windows_dir, "tarvel.exe")
-    for needed, made_by in ((exe, "make windows"), (info["deb"], "make package")):
+    for needed, made_by in ((exe, "make windows"), (info["deb"], "make package"),
+                            (info["deb_arm64"], "make package-arm64")):
         if not os.path.isfile(needed):
             raise ReleaseError(f"{needed} is missing: {made_by} builds it")
+    arm64_epoch = project(os.path.dirname(info["deb_arm64"]))["source_date_epoch"]
+    if arm64_epoch != epoch:
+        raise ReleaseError(f"{info['deb_arm64']} was built with SOURCE_DATE_EPOCH={arm64_epoch}, not {epoch}:"
+                           " build it again (make package-arm64)")
     if run("git", "-C", SOURCE, "status", "--porcelain", "--untracked-files=no").stdout:
         print("note: the tarball holds the commit HEAD, without the changes not committed", file=sys.stderr)
 
@@ -230,11 +236,13 @@ def release(build_dir, windows_dir, out):
         run(STRIP, "--strip-all", "-o", stripped, exe)
         names = {
             "deb": os.path.basename(info["deb"]),
+            "deb_arm64": os.path.basename(info["deb_arm64"]),
             "msi": f"tarvel-{version}-windows-x64.msi",
             "zip": f"tarvel-{version}-windows-x64.zip",
             "tar": f"tarvel-{version}.tar.gz",
         }
-        shutil.copyfile(info["deb"], os.path.join(staging, names["deb"]))
+        for deb in ("deb", "deb_arm64"):
+            shutil.copyfile(info[deb], os.path.join(staging, names[deb]))
         build_msi(info, stripped, version, os.path.join(staging, names["msi"]))
         with open(stripped, "rb") as f:
             program = f.read()

@@ -4,6 +4,8 @@ package's files alone.
 
 Usage: package_test.py DEB VERSION metadata|contents|apt
        package_test.py DEB VERSION start GOLDEN_OPENING_PNG
+       package_test.py DEB VERSION installed RELEASE GOLDEN_OPENING_PNG WORKDIR
+         (as root: in a minimal chroot of the Debian RELEASE; exit 77 where it cannot apply)
 """
 import configparser
 import os
@@ -16,6 +18,9 @@ import tempfile
 
 APP_ID = "io.github.harukakitami.tarvel"
 ICON_SIZES = (16, 32, 48, 64, 128, 256)
+HERE = os.path.dirname(os.path.abspath(__file__))
+MACHINES = {"amd64": "Advanced Micro Devices X86-64", "arm64": "AArch64"}  # readelf's names
+SKIPPED = 77
 
 
 def check(condition, message):
@@ -73,7 +78,7 @@ def check_metadata(deb, version):
 def check_contents(deb, version):
     """Where every file lands, the control fields, and one version everywhere."""
     fields = {}
-    for name in ("Package", "Version", "Section", "Depends", "Description"):
+    for name in ("Package", "Version", "Architecture", "Section", "Depends", "Description"):
         fields[name] = subprocess.run(["dpkg-deb", "-f", deb, name], check=True, capture_output=True,
                                       text=True).stdout.strip()
     check(fields["Package"] == "tarvel", "package name " + fields["Package"])
@@ -115,6 +120,10 @@ def check_contents(deb, version):
 
         sections, _ = output("readelf", "-S", "-W", os.path.join(root, "usr/games/tarvel"))
         check(".symtab" not in sections and ".debug_" not in sections, "the program is not stripped")
+        header, _ = output("readelf", "-h", os.path.join(root, "usr/games/tarvel"))
+        machine = re.search(r"Machine:\s*(.*)", header).group(1).strip()
+        check(MACHINES.get(fields["Architecture"]) == machine,
+              "Architecture: %s, but the program is for %s" % (fields["Architecture"], machine))
 
         with open(os.path.join(root, "usr/share/metainfo", APP_ID + ".metainfo.xml"), encoding="utf-8") as f:
             metainfo = f.read()
@@ -154,14 +163,44 @@ def check_apt(deb, version):
           "apt-get install -s:\n" + text)
 
 
-def check_start(deb, version, golden_path):
-    """The program from the package alone (not the build tree) shows the opening, answers a
-    click, and carries the window class the launcher names, so that docks match them."""
-    sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+def play(session, command, golden_path, shot_path=None):
+    """The program started by COMMAND shows the opening pixel for pixel and answers a click
+    with a stone. Returns it, still running. A wrong opening is saved at shot_path."""
     from checks import wait_for
     from picture import read_png
     from tarvel_linux import Tarvel, cell_centre
     from tarvel_screen import CLIENT_H, CLIENT_W, MENU_BAR
+
+    app = Tarvel(session, command)
+    try:
+        golden = read_png(golden_path)
+        seen = {}
+
+        def opening_shown():
+            # The first frames may show the background alone (slower under an emulator).
+            seen["client"] = app.shot().crop(0, MENU_BAR, CLIENT_W, CLIENT_H)
+            seen["differing"] = sum(1 for y in range(CLIENT_H) for x in range(CLIENT_W)
+                                    if seen["client"].at(x, y) != golden.at(x, y))
+            return seen["differing"] == 0
+        try:
+            wait_for("the opening", opening_shown, interval=0.2)
+        except AssertionError:
+            if shot_path:
+                seen["client"].write_png(shot_path)
+            raise AssertionError("%d pixels of the opening differ%s"
+                                 % (seen["differing"], shot_path and ": " + shot_path or "")) from None
+
+        app.click(*cell_centre(2, 3))
+        wait_for("the placed stone", lambda: app.shot().at(*cell_centre(2, 3)) == 0x000000)
+    except BaseException:
+        app.kill()
+        raise
+    return app
+
+
+def check_start(deb, version, golden_path):
+    """The program from the package alone (not the build tree) shows the opening, answers a
+    click, and carries the window class the launcher names, so that docks match them."""
     from xsession import XSession
 
     root = extract(deb)
@@ -172,15 +211,7 @@ def check_start(deb, version, golden_path):
     session = XSession()
     app = None
     try:
-        app = Tarvel(session, program)
-        golden = read_png(golden_path)
-        client = app.shot().crop(0, MENU_BAR, CLIENT_W, CLIENT_H)
-        differing = sum(1 for y in range(CLIENT_H) for x in range(CLIENT_W) if client.at(x, y) != golden.at(x, y))
-        check(differing == 0, "%d pixels of the opening differ" % differing)
-
-        app.click(*cell_centre(2, 3))
-        wait_for("the placed stone", lambda: app.shot().at(*cell_centre(2, 3)) == 0x000000)
-
+        app = play(session, program, golden_path)
         wanted = desktop_entry(root)["StartupWMClass"]
         wm_class = session.property(app.main, "WM_CLASS") or b""
         names = wm_class.decode(errors="replace").rstrip("\0").split("\0")  # instance, then class
@@ -192,8 +223,68 @@ def check_start(deb, version, golden_path):
         shutil.rmtree(root)
 
 
+def host_release():
+    with open("/etc/os-release") as f:
+        fields = dict(line.rstrip("\n").split("=", 1) for line in f if "=" in line)
+    return fields.get("VERSION_CODENAME", "").strip('"')
+
+
+def check_installed(deb, version, release, golden_path, workdir):
+    """The package installed by apt in a fresh minimal system of RELEASE, every dependency
+    from that release's archive (arm64's through multiarch), and the installed program
+    playing on this machine's display (arm64's through qemu-user)."""
+    from debian_chroot import APT, RELEASES, ensure, inside, mounted, remove
+    from xsession import XSession
+
+    arch = subprocess.run(["dpkg-deb", "-f", deb, "Architecture"], check=True, capture_output=True,
+                          text=True).stdout.strip()
+    here = host_release()
+    if arch == subprocess.run(["dpkg", "--print-architecture"], capture_output=True, text=True).stdout.strip() \
+            and here in RELEASES and RELEASES.index(here) > RELEASES.index(release):
+        # It requires this release's newer libraries: releases are built on the oldest.
+        print("SKIPPED: a package built on %s does not install on %s; `make release` on Debian 12 builds one that does"
+              % (here, release))
+        sys.exit(SKIPPED)
+
+    root = os.path.join(workdir, "%s-%s" % (release, arch))
+    remove(root)
+    if os.path.exists(root + ".png"):
+        os.remove(root + ".png")
+    os.makedirs(workdir, exist_ok=True)
+    subprocess.run(["cp", "-a", "--reflink=auto", ensure(release), root], check=True)
+    session = app = None
+    try:
+        with mounted(root):
+            shutil.copyfile(deb, os.path.join(root, "tmp", os.path.basename(deb)))
+            if arch == "arm64":
+                inside(root, ["dpkg", "--add-architecture", "arm64"])
+            inside(root, APT[:1] + ["-q", "update"])
+            inside(root, APT + ["install", "/tmp/" + os.path.basename(deb)])
+            installed = inside(root, ["dpkg-query", "-W", "-f", "${Version} ${Architecture}", "tarvel"])
+            check(installed == "%s %s" % (version, arch), "installed tarvel is " + installed)
+            program = ["chroot", root, "/usr/games/tarvel"]
+            if arch == "arm64":
+                # No binfmt_misc here: the emulator runs the program itself, its libraries
+                # and loader from the chroot.
+                shutil.copy2(shutil.which("qemu-aarch64-static"), os.path.join(root, "usr/bin"))
+                program[2:2] = ["/usr/bin/qemu-aarch64-static"]
+            session = XSession()
+            app = play(session, program, golden_path, root + ".png")
+    finally:
+        if app:
+            app.kill()
+        if session:
+            session.close()
+        remove(root)
+
+
 if __name__ == "__main__":
+    sys.path.insert(0, os.path.join(HERE, "..", "support"))
+    sys.path.insert(0, os.path.join(HERE, "..", "..", "tools"))
     deb, version, what = sys.argv[1:4]
-    checks = {"metadata": check_metadata, "contents": check_contents, "apt": check_apt, "start": check_start}
+    if what == "installed" and os.geteuid() != 0:
+        os.execvp("sudo", ["sudo", "-E", sys.executable, os.path.abspath(__file__), *sys.argv[1:]])
+    checks = {"metadata": check_metadata, "contents": check_contents, "apt": check_apt, "start": check_start,
+              "installed": check_installed}
     checks[what](deb, version, *sys.argv[4:])
     print("ok: " + what)

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The downloads of a release as `make release` leaves them (tools/release.py).
 
-contents: exactly the five files of the project's version; SHA256SUMS right; the zip's
+contents: exactly the six files of the project's version; SHA256SUMS right; the zip's
   entries, its program stripped and with exactly the menu and manifest resources, its texts
   readable in Notepad; the installer's version, publisher, icon, shortcut and the Windows
   Installer rules of a per-user package; the tarball holding the commit.
@@ -44,7 +44,7 @@ def check(condition, message):
 
 
 def names(version):
-    return sorted([f"tarvel_{version}_amd64.deb", f"tarvel-{version}-windows-x64.msi",
+    return sorted([f"tarvel_{version}_amd64.deb", f"tarvel_{version}_arm64.deb", f"tarvel-{version}-windows-x64.msi",
                    f"tarvel-{version}-windows-x64.zip", f"tarvel-{version}.tar.gz"])
 
 

@@ -25,8 +25,11 @@ class Tarvel:
     coordinates include the menu bar, which the layer draws inside the window."""
 
     def __init__(self, session, binary):
+        """binary: the program's file, or a command that ends in running it (through
+        chroot, an emulator) in this process."""
         self.session = session
-        self.process = subprocess.Popen([binary], env=session.env, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+        command = [binary] if isinstance(binary, str) else list(binary)
+        self.process = subprocess.Popen(command, env=session.env, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                                         preexec_fn=end_with_parent)
 
         def started():
