@@ -7,12 +7,10 @@ COVERAGE_DIR ?= build-coverage
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 DESTDIR ?=
-# Every time stamp in the files of a release is taken from it: the commit's date unless set
-# (tools/source-date-epoch.sh). CMake, CPack, MinGW's linker and tools/release.py read it.
-# Taken when a command runs, not when make starts, so that it is the commit's date on a
-# machine where the target's first step has just installed git.
-SOURCE_DATE_EPOCH = $(shell tools/source-date-epoch.sh)
-export SOURCE_DATE_EPOCH
+# Every time stamp in the files of a release is taken from SOURCE_DATE_EPOCH: the commit's
+# date unless set (tools/source-date-epoch.sh). Each build tree reads it when it is configured,
+# after the target's first step has installed git on a machine without it; CPack, MinGW's
+# linker and tools/release.py take it from there.
 
 .PHONY: all build game test run install package package-arm64 release clean sanitize-build test-sanitize test-fuzz windows coverage
 

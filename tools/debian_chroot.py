@@ -56,6 +56,13 @@ def run(args, **kwargs):
     return done.stdout.decode("utf-8", "replace")
 
 
+def this_release():
+    """The code name of this machine's Debian release."""
+    with open("/etc/os-release", encoding="utf-8") as f:
+        fields = dict(line.rstrip("\n").split("=", 1) for line in f if "=" in line)
+    return fields.get("VERSION_CODENAME", "").strip('"')
+
+
 def mounts_under(path):
     """The mount points at or below PATH, deepest first."""
     path = os.path.realpath(path)

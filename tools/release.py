@@ -36,6 +36,8 @@ import uuid
 import xml.etree.ElementTree as ET
 import zipfile
 
+from debian_chroot import BUILD_RELEASE, this_release
+
 SOURCE = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 WINDOWS = os.path.join(SOURCE, "dist", "windows")
 WXS = os.path.join(WINDOWS, "tarvel.wxs")
@@ -227,6 +229,9 @@ def release(build_dir, windows_dir, out):
     if arm64_epoch != epoch:
         raise ReleaseError(f"{info['deb_arm64']} was built with SOURCE_DATE_EPOCH={arm64_epoch}, not {epoch}:"
                            " build it again (make package-arm64)")
+    if this_release() != BUILD_RELEASE:
+        print(f"note: this machine is not Debian 12: its .deb requires its newer libraries and installs on no"
+              f" older release; the published .deb are built on Debian 12", file=sys.stderr)
     if run("git", "-C", SOURCE, "status", "--porcelain", "--untracked-files=no").stdout:
         print("note: the tarball holds the commit HEAD, without the changes not committed", file=sys.stderr)
 

@@ -223,22 +223,16 @@ def check_start(deb, version, golden_path):
         shutil.rmtree(root)
 
 
-def host_release():
-    with open("/etc/os-release") as f:
-        fields = dict(line.rstrip("\n").split("=", 1) for line in f if "=" in line)
-    return fields.get("VERSION_CODENAME", "").strip('"')
-
-
 def check_installed(deb, version, release, golden_path, workdir):
     """The package installed by apt in a fresh minimal system of RELEASE, every dependency
     from that release's archive (arm64's through multiarch), and the installed program
     playing on this machine's display (arm64's through qemu-user)."""
-    from debian_chroot import APT, RELEASES, ensure, inside, mounted, remove
+    from debian_chroot import APT, RELEASES, ensure, inside, mounted, remove, this_release
     from xsession import XSession
 
     arch = subprocess.run(["dpkg-deb", "-f", deb, "Architecture"], check=True, capture_output=True,
                           text=True).stdout.strip()
-    here = host_release()
+    here = this_release()
     if arch == subprocess.run(["dpkg", "--print-architecture"], capture_output=True, text=True).stdout.strip() \
             and here in RELEASES and RELEASES.index(here) > RELEASES.index(release):
         # It requires this release's newer libraries: releases are built on the oldest.
