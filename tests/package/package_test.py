@@ -195,9 +195,8 @@ def check_contents(deb, version, release_json):
         copyright = texts["/usr/share/doc/tarvel/copyright"]
         check(re.search(r"^Files: \*\nCopyright: %s\nLicense: MIT\n" % re.escape(holder), copyright, re.M),
               "the copyright file's holder is not LICENSE's %s" % holder)
-        licence = copyright.split("\n\nLicense: MIT\n", 1)[-1].rstrip("\n").split("\n")
-        check([line[1:] if line != " ." else "" for line in licence] == text.split("\n"),
-              "the copyright file's licence is not LICENSE's text")
+        layout = "\n".join(" " + line if line else " ." for line in text.split("\n"))
+        check(copyright.endswith("\n\nLicense: MIT\n%s\n" % layout), "the copyright file's licence is not LICENSE's text")
     finally:
         shutil.rmtree(root)
 
