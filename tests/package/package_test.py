@@ -20,8 +20,8 @@ import tempfile
 
 APP_ID = "org.tarvel.tarvel"
 ICON_SIZES = (16, 32, 48, 64, 128, 256)
-# The one address a Debian copyright file names whoever made the package: its format's.
 LICENSE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "LICENSE")
+# The one web address every Debian copyright file gives, whoever made the package: its format's.
 COPYRIGHT_FORMAT = "https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/"
 
 
