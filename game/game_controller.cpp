@@ -18,7 +18,7 @@ constexpr int kBoardOriginY = 10;
 constexpr int kPanelTop = 10;
 constexpr COLORREF kBackgroundHatch = RGB(191, 207, 223);
 constexpr char kCaption[] = "リバーシ";
-constexpr char kAboutText[] = "Tarvel\n六角形の盤で遊ぶリバーシ\n\n製作: 北見 遥";
+constexpr char kAboutText[] = "Tarvel\n六角形の盤で遊ぶリバーシ\n\n製作: Tarvel 開発者一同";
 
 }  // namespace
 

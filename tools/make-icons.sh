@@ -7,9 +7,13 @@
 # Needs rsvg-convert and icotool (Debian packages librsvg2-bin and icoutils).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-svg=dist/icons/hicolor/scalable/apps/io.github.harukakitami.tarvel.svg
+# The icon is named after the app ID (dist/CMakeLists.txt): the one SVG gives the name.
+svgs=(dist/icons/hicolor/scalable/apps/*.svg)
+if [ "${#svgs[@]}" -ne 1 ]; then echo "make-icons.sh: expected one SVG, found ${svgs[*]}" >&2; exit 1; fi
+svg=${svgs[0]}
+id=$(basename "$svg" .svg)
 for size in 16 32 48 64 128 256; do
-  out=dist/icons/hicolor/${size}x${size}/apps/io.github.harukakitami.tarvel.png
+  out=dist/icons/hicolor/${size}x${size}/apps/$id.png
   mkdir -p "$(dirname "$out")"
   rsvg-convert --width "$size" --height "$size" --format png "$svg" --output "$out"
 done

@@ -43,7 +43,7 @@ WINDOWS = os.path.join(SOURCE, "dist", "windows")
 WXS = os.path.join(WINDOWS, "tarvel.wxs")
 ICON = os.path.join(WINDOWS, "tarvel.ico")
 README = os.path.join(WINDOWS, "README.txt.in")
-COPYRIGHT = os.path.join(SOURCE, "dist", "copyright")
+LICENSE = os.path.join(SOURCE, "LICENSE")
 STRIP = "x86_64-w64-mingw32-strip"
 # The namespace of the installers' package codes (set_package_code).
 PACKAGE_CODES = uuid.UUID("0E7E4D3C-5B1A-4F7C-9A0E-2B6D8C1F3A57")
@@ -106,9 +106,10 @@ def build_msi(info, exe, version, output):
             os.utime(os.path.join(work, name), (epoch, epoch))
         defines = {
             "Name": info["name"], "Version": version, "Publisher": info["publisher"],
-            "HomePage": info["homepage"], "ProductCode": product_code(version),
-            "ExeFile": "tarvel.exe", "IconFile": "tarvel.ico",
+            "ProductCode": product_code(version), "ExeFile": "tarvel.exe", "IconFile": "tarvel.ico",
         }
+        if info["homepage"]:
+            defines["HomePage"] = info["homepage"]
         clock = time.strftime("%Y-%m-%d %H:%M:%S", time.gmtime(epoch))
         args = ["faketime", "-f", clock, "wixl", "--arch", "x64", "-o", os.path.abspath(output)]
         for name, value in defines.items():
@@ -151,20 +152,9 @@ def readme_file(version):
 
 
 def license_text():
-    """The MIT licence of dist/copyright with its copyright line, in the usual layout."""
-    with open(COPYRIGHT, encoding="utf-8") as f:
-        paragraphs = f.read().split("\n\n")
-    fields = {}
-    licence = None
-    for paragraph in paragraphs:
-        lines = paragraph.strip("\n").split("\n")
-        if lines[0].startswith("Files: *"):
-            fields = dict(line.split(": ", 1) for line in lines if not line.startswith(" "))
-        elif lines[0] == "License: MIT" and len(lines) > 1:
-            licence = "\n".join("" if line == " ." else line[1:] for line in lines[1:])
-    if not fields.get("Copyright") or fields.get("License") != "MIT" or not licence:
-        raise ReleaseError(f"{COPYRIGHT} has no MIT licence for all files")
-    return f"MIT License\n\nCopyright (c) {fields['Copyright']}\n\n{licence}\n"
+    """The licence, LICENSE at the top of the tree, as it is."""
+    with open(LICENSE, encoding="ascii") as f:
+        return f.read()
 
 
 def write_zip(path, folder, files, epoch):

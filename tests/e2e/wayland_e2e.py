@@ -24,7 +24,7 @@ from tarvel_e2e import check
 from weston import Weston
 from xclient import XClient
 
-DESKTOP_ENTRY = os.path.join(HERE, "..", "..", "dist", "io.github.harukakitami.tarvel.desktop")
+DESKTOP_ENTRY = os.path.join(HERE, "..", "..", "dist", "org.tarvel.tarvel.desktop")
 
 
 class XWayland(XClient):

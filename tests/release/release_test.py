@@ -3,7 +3,7 @@
 
 contents: exactly the six files of the project's version; SHA256SUMS right; the zip's
   entries, its program stripped and with exactly the menu and manifest resources, its texts
-  readable in Notepad; the installer's version, publisher, icon, shortcut and the Windows
+  readable in Notepad; the installer's version, publisher, home, icon, shortcut and the Windows
   Installer rules of a per-user package; the tarball holding the commit.
 again: the release step run again (into another folder, holding a stale file, under another
   umask, later) leaves the same set of files, the zip and the tarball the same bytes.
@@ -32,6 +32,7 @@ import pe_check  # noqa: E402
 from checks import verdict  # noqa: E402
 
 ICON = os.path.join(SOURCE, "dist", "windows", "tarvel.ico")
+LICENSE = os.path.join(SOURCE, "LICENSE")
 ICON_SIZES = [16, 24, 32, 48, 64, 256]
 HKCU = "1"
 REGISTRY_KEY_PATH = 4  # msidbComponentAttributesRegistryKeyPath
@@ -89,7 +90,7 @@ def check_zip(path, version):
     text = readme[3:].decode("utf-8")
     check("\n" not in text.replace("\r\n", ""), "README.txt has lines not ending in CR LF")
     check(f"Tarvel {version}" in text and "リバーシ" in text, "README.txt names no version or has no Japanese")
-    check(b"Permission is hereby granted" in licence and b"\r\n" in licence, "LICENSE.txt holds no MIT licence")
+    check(licence == read(LICENSE).replace(b"\n", b"\r\n"), "LICENSE.txt is not LICENSE with CR LF")
     print(f"zip: {entries}; tarvel.exe stripped ({len(program)} bytes)")
     return program
 
@@ -109,7 +110,7 @@ def icon_sizes(data):
     return [data[6 + 16 * i] or 256 for i in range(count)]
 
 
-def check_msi(path, version, publisher):
+def check_msi(path, version, publisher, homepage):
     with tempfile.TemporaryDirectory() as work:
         properties = {row["Property"]: row["Value"] for row in msi_table(path, "Property", work)}
         check(properties.get("ProductVersion") == version,
@@ -117,6 +118,9 @@ def check_msi(path, version, publisher):
         check(properties.get("ProductName") == "Tarvel", f"ProductName {properties.get('ProductName')}")
         check(properties.get("Manufacturer") == publisher,
               f"Manufacturer {properties.get('Manufacturer')}, the package's maintainer {publisher}")
+        # Windows links the installed programs' entry to it: the package's home, or none.
+        check(properties.get("ARPURLINFOABOUT") == (homepage or None),
+              f"ARPURLINFOABOUT {properties.get('ARPURLINFOABOUT')}, the package's home {homepage or 'none'}")
         check("ALLUSERS" not in properties, f"ALLUSERS is {properties.get('ALLUSERS')}: not a per-user package")
         word_count = re.search(r"^Source: (\d+)", subprocess.run(
             ["msiinfo", "suminfo", os.path.abspath(path)], check=True, capture_output=True, text=True).stdout, re.M)
@@ -167,10 +171,10 @@ def contents(release, version):
     check(present == sorted(names(version) + ["SHA256SUMS"]), f"{release} holds {present}")
     check_sums(release, version)
     deb = os.path.join(release, f"tarvel_{version}_amd64.deb")
-    maintainer = subprocess.run(["dpkg-deb", "-f", deb, "Maintainer"], check=True, capture_output=True,
-                                text=True).stdout.strip()
+    maintainer, homepage = (subprocess.run(["dpkg-deb", "-f", deb, name], check=True, capture_output=True,
+                                           text=True).stdout.strip() for name in ("Maintainer", "Homepage"))
     check_zip(os.path.join(release, f"tarvel-{version}-windows-x64.zip"), version)
-    check_msi(os.path.join(release, f"tarvel-{version}-windows-x64.msi"), version, maintainer.split(" <")[0])
+    check_msi(os.path.join(release, f"tarvel-{version}-windows-x64.msi"), version, maintainer.split(" <")[0], homepage)
     check_tarball(os.path.join(release, f"tarvel-{version}.tar.gz"), version)
 
 
