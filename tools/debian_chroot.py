@@ -143,7 +143,7 @@ def make_release(root, release):
 
 
 def make_arm64_build(root):
-    run(["cp", "-a", "--reflink=auto", ensure(BUILD_RELEASE) + "/.", root])
+    copy(BUILD_RELEASE, root)
     with mounted(root):
         inside(root, ["dpkg", "--add-architecture", "arm64"])
     install_arm64_build_packages(root)
@@ -173,15 +173,20 @@ def contents(name):
     return name + ("\n" + " ".join(ARM64_BUILD_PACKAGES) if name == ARM64_BUILD else "") + "\n"
 
 
-def ensure(name):
-    """The folder of chroot NAME, made first if it is not there yet (one maker at a time:
-    tests and builds side by side wait for each other)."""
+@contextlib.contextmanager
+def using(name):
+    """The folder of chroot NAME, made or brought up to date first if need be, for the
+    caller alone while the block runs: builds and tests side by side wait for each other,
+    and what a process killed while using it left mounted there is taken away."""
     os.makedirs(CHROOTS, exist_ok=True)
     root = os.path.join(CHROOTS, name)
     with open(root + ".lock", "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
+        unmount_all(root)
         ready = os.path.join(root, READY)
-        if os.path.exists(ready):
+        if not os.path.exists(ready):
+            make(name, root)
+        else:
             with open(ready) as f:
                 if f.read() != contents(name):  # made for a list of packages since changed
                     install_arm64_build_packages(root)
@@ -189,38 +194,47 @@ def ensure(name):
                         stamp.write(contents(name))
             if time.time() - os.path.getmtime(ready) > REFRESH_AFTER:
                 refresh(root)
-            return root
-        started = time.monotonic()
-        print(f"debian_chroot: making {root} (once)", file=sys.stderr, flush=True)
-        partial = root + ".partial"
-        remove(partial)
-        remove(root)
-        os.makedirs(partial)
-        if name in RELEASES:
-            make_release(partial, name)
-        elif name == ARM64_BUILD:
-            make_arm64_build(partial)
-        else:
-            raise ChrootError(f"no chroot is called {name}")
-        with open(os.path.join(partial, READY), "w") as f:
-            f.write(contents(name))
-        os.rename(partial, root)
-        print(f"debian_chroot: made {root} in {time.monotonic() - started:.0f} s", file=sys.stderr, flush=True)
-        return root
+        yield root
+
+
+def make(name, root):
+    started = time.monotonic()
+    print(f"debian_chroot: making {root} (once)", file=sys.stderr, flush=True)
+    partial = root + ".partial"
+    remove(partial)
+    remove(root)
+    os.makedirs(partial)
+    if name in RELEASES:
+        make_release(partial, name)
+    elif name == ARM64_BUILD:
+        make_arm64_build(partial)
+    else:
+        raise ChrootError(f"no chroot is called {name}")
+    with open(os.path.join(partial, READY), "w") as f:
+        f.write(contents(name))
+    os.rename(partial, root)
+    print(f"debian_chroot: made {root} in {time.monotonic() - started:.0f} s", file=sys.stderr, flush=True)
+
+
+def copy(name, root):
+    """A fresh copy of chroot NAME at ROOT, for changes that must not stay."""
+    remove(root)
+    os.makedirs(os.path.dirname(root), exist_ok=True)
+    with using(name) as original:
+        run(["cp", "-a", "--reflink=auto", original, root])
 
 
 def build_arm64(source, tree):
     """The arm64 package of SOURCE, cross-built in the arm64 build chroot into TREE. The
     sources and the tree are seen there as /src and /build, whatever their folders here, so
     the build holds no path of this machine; files in TREE belong to the caller."""
-    root = ensure(ARM64_BUILD)
     os.makedirs(tree, exist_ok=True)
     epoch = os.environ.get("SOURCE_DATE_EPOCH") or run(["sh", os.path.join(source, "tools/source-date-epoch.sh")]).strip()
     uid, gid = os.environ.get("SUDO_UID", str(os.getuid())), os.environ.get("SUDO_GID", str(os.getgid()))
     env = {"SOURCE_DATE_EPOCH": epoch, "HOME": "/tmp"}
     configure = ["cmake", "-S", "/src", "-B", "/build", "-DCMAKE_TOOLCHAIN_FILE=/src/cmake/aarch64-linux-gnu.cmake",
                  "-DCMAKE_BUILD_TYPE=RelWithDebInfo", "-DBUILD_TESTING=OFF"]
-    with mounted(root, binds=((source, "/src"), (tree, "/build"))):
+    with using(ARM64_BUILD) as root, mounted(root, binds=((source, "/src"), (tree, "/build"))):
         inside(root, configure, env=env, user=f"{uid}:{gid}")
         output = inside(root, ["cmake", "--build", "/build", "-j", str(os.cpu_count() or 1), "--target", "tarvel_deb"],
                         env=env, user=f"{uid}:{gid}")
@@ -237,7 +251,8 @@ def main():
     args = sys.argv[1:]
     try:
         if len(args) == 2 and args[0] == "path":
-            print(ensure(args[1]))
+            with using(args[1]) as root:
+                print(root)
         elif len(args) == 3 and args[0] == "build-arm64":
             build_arm64(os.path.realpath(args[1]), os.path.realpath(args[2]))
         else:

@@ -300,7 +300,7 @@ def check_installed(deb, version, release, golden_path, workdir):
     """The package installed by apt in a fresh minimal system of RELEASE, every dependency
     from that release's archive (arm64's through multiarch), and the installed program
     playing on this machine's display (arm64's through qemu-user)."""
-    from debian_chroot import APT, RELEASES, ensure, inside, mounted, remove, this_release
+    from debian_chroot import APT, RELEASES, copy, inside, mounted, remove, this_release
     from xsession import XSession
 
     arch = control_field(deb, "Architecture")
@@ -313,11 +313,9 @@ def check_installed(deb, version, release, golden_path, workdir):
         sys.exit(SKIPPED)
 
     root = os.path.join(workdir, "%s-%s" % (release, arch))
-    remove(root)
     if os.path.exists(root + ".png"):
         os.remove(root + ".png")
-    os.makedirs(workdir, exist_ok=True)
-    subprocess.run(["cp", "-a", "--reflink=auto", ensure(release), root], check=True)
+    copy(release, root)
     session = app = None
     try:
         with mounted(root):
