@@ -12,7 +12,7 @@ release as a new user's machine would have it.
 The chroots live in TARVEL_CHROOT_DIR (default /var/cache/tarvel/chroots): a release's
 minimal system (debootstrap --variant=minbase, about 30 s and 210 MB each) and the arm64
 build system (Debian 12 with the cross compiler and the arm64 libraries beside it, about
-3 minutes and 1 GB the first time). Debian's archive is TARVEL_DEBIAN_MIRROR (default
+3 minutes and 1.3 GB the first time). Debian's archive is TARVEL_DEBIAN_MIRROR (default
 http://deb.debian.org/debian). A chroot older than a day is brought up to date before use.
 
 Chroots, mounts and the programs inside need root: run as root, or the script runs itself

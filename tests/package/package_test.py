@@ -98,18 +98,24 @@ def check_metadata(deb, version):
         check(code == 0 and text == "", "desktop-file-validate: " + text)
 
         metainfo = os.path.join(root, "usr/share/metainfo", APP_ID + ".metainfo.xml")
-        text, code = output("appstreamcli", "validate", "--no-net", "--pedantic", "--no-color", metainfo)
-        # Each remark as its severity and its tag with the hint, without the line it is on.
-        remarks = [tuple(line.split(": ", 2)[::2]) for line in re.findall(r"^[EWIP]: .*$", text, re.M)]
         accepted = accepted_appstream_remarks(deb)
-        warned = any(severity in "EW" for severity, _ in remarks)
-        check(all(remark in accepted for remark in remarks) and (code == 0 or warned),
-              "appstreamcli validate (accepting %s):\n%s" % (sorted(accepted), text))
+        warned = False
+        # The metainfo alone, and the installed tree as lintian has it validated (the launcher
+        # and the icons the metainfo names included).
+        for validate in (["validate", "--pedantic", metainfo], ["validate-tree", root]):
+            text, code = output("appstreamcli", validate[0], "--no-net", "--no-color", *validate[1:])
+            # Each remark as its severity and its tag with the hint, without the line it is on.
+            remarks = re.findall(r"^\s*([EWIP]): \S+: (.*)$", text, re.M)
+            warned |= any(severity in "EW" for severity, _ in remarks)
+            check(all(remark in accepted for remark in remarks) and (code == 0 or warned),
+                  "appstreamcli %s (accepting %s):\n%s" % (validate[0], sorted(accepted), text))
     finally:
         shutil.rmtree(root)
 
     text, code = output("lintian", "--pedantic", deb)
-    tags = [line for line in text.splitlines() if re.match(r"^[EW]: ", line)]
+    tags = [line for line in text.splitlines() if re.match(r"^[EW]: ", line)
+            # lintian fails the tree's validation on any warning: the remarks were judged above.
+            and not (warned and re.match(r"^W: tarvel: appstream-metadata-validation-failed ", line))]
     check(not tags and code == 0, "lintian:\n" + text)
 
 
