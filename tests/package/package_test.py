@@ -322,7 +322,6 @@ def check_installed(deb, version, release, golden_path, workdir):
     if os.path.exists(root + ".png"):
         os.remove(root + ".png")
     copy(release, root)
-    session = app = None
     try:
         with mounted(root):
             shutil.copyfile(deb, os.path.join(root, "tmp", os.path.basename(deb)))
@@ -339,12 +338,11 @@ def check_installed(deb, version, release, golden_path, workdir):
                 shutil.copy2(shutil.which("qemu-aarch64-static"), os.path.join(root, "usr/bin"))
                 program[2:2] = ["/usr/bin/qemu-aarch64-static"]
             session = XSession()
-            app = play(session, program, golden_path, root + ".png")
+            try:
+                play(session, program, golden_path, root + ".png").kill()
+            finally:
+                session.close()
     finally:
-        if app:
-            app.kill()
-        if session:
-            session.close()
         remove(root)
 
 
