@@ -72,9 +72,14 @@ constexpr uint32_t PixelOf(COLORREF color) {
          GetBValue(color);
 }
 
+// What DeleteDC does with a surface DC is its owner's to say: the function is told of the
+// call and answers whether the DC goes (the owner has forgotten it then) or stays.
+using SurfaceDCDeleted = bool (*)(HDC dc);
+
 // A device context drawing into a surface it does not own (a window's client area);
-// what GetDC hands out. Released with ReleaseSurfaceDC, never with DeleteDC.
-HDC CreateSurfaceDC(Surface* surface);
+// what GetDC hands out. Released with ReleaseSurfaceDC. DeleteDC refuses it unless it was
+// made with onDelete, and then succeeds, taking it away only when onDelete says so.
+HDC CreateSurfaceDC(Surface* surface, SurfaceDCDeleted onDelete = nullptr);
 void ReleaseSurfaceDC(HDC dc);
 
 }  // namespace winapi
