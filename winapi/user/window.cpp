@@ -68,6 +68,7 @@ Window* AddWindow(const WindowClass& cls, LPCSTR windowName, DWORD style, int x,
   if (cls.menuId) window->menu = LoadMenuResource(cls.menuId);
   window->clientWidth = std::clamp(width, 0, kLargestWindowSide);
   window->clientHeight = std::max(std::clamp(height, 0, kLargestWindowSide) - (window->menu ? kMenuBarHeight : 0), 0);
+  // The pixels stop at the screen's size: no more of a window can be shown at once.
   Display* display = CurrentDisplay();
   int shownWidth = window->clientWidth, shownHeight = window->clientHeight;
   if (display && display->ScreenWidth() > 0) shownWidth = std::min(shownWidth, display->ScreenWidth());
@@ -81,8 +82,8 @@ Window* AddWindow(const WindowClass& cls, LPCSTR windowName, DWORD style, int x,
     ReleaseSurfaceDC(dc);
   }
 
-  if (window->menu) RegisterMenu(window->menu.get());
   std::string error = "no display is open";
+  if (window->menu) RegisterMenu(window->menu.get());
   try {
     if (!display || !display->CreateNative(*window, error)) {
       // The caller sees NULL, as on Windows, and the user learns why.
@@ -95,8 +96,8 @@ Window* AddWindow(const WindowClass& cls, LPCSTR windowName, DWORD style, int x,
     T().windows.try_emplace(reinterpret_cast<uintptr_t>(added.handle)).first->second = std::move(window);
     return &added;
   } catch (...) {
-    if (display) display->DestroyNative(*window);
     if (window->menu) UnregisterMenu(window->menu.get());
+    if (display) display->DestroyNative(*window);
     throw;
   }
 }
