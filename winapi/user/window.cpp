@@ -138,14 +138,14 @@ void ComposeWindow(const Window& window, Surface& frame) {
 }
 
 void PresentWindow(Window& window) {
-  // A frame that cannot be composed for want of memory is not shown; the next present shows it.
   const uint64_t generation = window.client.generation;
   Display* display = CurrentDisplay();
-  if (!display || Guarded(false, [&] {
-        display->Present(window);
-        return true;
-      }))
-    window.shownGeneration = generation;
+  // A frame that cannot be composed for want of memory is not shown; the next present shows it.
+  const auto present = [&] {
+    display->Present(window);
+    return true;
+  };
+  if (!display || Guarded(false, present)) window.shownGeneration = generation;
 }
 
 void InputMouseMove(Window& window, int x, int y) {
