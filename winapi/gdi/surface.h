@@ -39,8 +39,8 @@ struct ZeroedAllocator {
 using PixelVector = std::vector<uint32_t, ZeroedAllocator<uint32_t>>;
 
 // 32-bit pixels 0x00RRGGBB, rows top to bottom, as a top-down DIB section; black at first.
-// The memory is taken when the pixels are first written or read, so a window or bitmap
-// that is never drawn on costs nothing.
+// The memory is taken when the pixels are first written or read, so a window that is never
+// drawn on costs nothing. (A bitmap takes its pixels when it is made, as calloc's zero pages.)
 struct Surface {
   int width = 0;
   int height = 0;
