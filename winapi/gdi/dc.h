@@ -27,6 +27,7 @@ struct DeviceContext final : GdiObject {
   bool PenColor(uint32_t& color) const;
 
   Surface* windowSurface;
+  SurfaceDCDeleted onDelete = nullptr;  // surface DCs only
   HGDIOBJ pen = nullptr;
   HGDIOBJ brush = nullptr;
   HGDIOBJ bitmap = nullptr;  // memory DCs only

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "boundary.h"
+
 namespace winapi {
 namespace {
 
@@ -16,16 +18,24 @@ ObjectTable& Table() { return GdiObjects(); }
 
 uintptr_t StockHandle(int index) { return kStockBase + kHandleStep * static_cast<uintptr_t>(index); }
 
-// Stock objects by their GetStockObject index; the gaps are objects the program never asks for.
-const std::array<std::unique_ptr<GdiObject>, kStockCount>& StockObjects() {
+// Stock objects by their GetStockObject index; the gaps are objects the program never asks
+// for. They live in static storage, not on the heap: any handle lookup may be the first to
+// reach them, and a lookup cannot fail for want of memory.
+const std::array<GdiObject*, kStockCount>& StockObjects() {
+  static Brush whiteBrush(Brush::Style::Solid, RGB(255, 255, 255));
+  static Brush blackBrush(Brush::Style::Solid, RGB(0, 0, 0));
+  static Brush nullBrush(Brush::Style::Null, 0);
+  static Pen blackPen(false, RGB(0, 0, 0));
+  static Pen nullPen(true, 0);
+  static Bitmap defaultBitmap(1, 1);
   static const auto stock = [] {
-    std::array<std::unique_ptr<GdiObject>, kStockCount> objects;
-    objects[WHITE_BRUSH] = std::make_unique<Brush>(Brush::Style::Solid, RGB(255, 255, 255));
-    objects[BLACK_BRUSH] = std::make_unique<Brush>(Brush::Style::Solid, RGB(0, 0, 0));
-    objects[NULL_BRUSH] = std::make_unique<Brush>(Brush::Style::Null, 0);
-    objects[BLACK_PEN] = std::make_unique<Pen>(false, RGB(0, 0, 0));
-    objects[NULL_PEN] = std::make_unique<Pen>(true, 0);
-    objects[kDefaultBitmapIndex] = std::make_unique<Bitmap>(1, 1);
+    std::array<GdiObject*, kStockCount> objects{};
+    objects[WHITE_BRUSH] = &whiteBrush;
+    objects[BLACK_BRUSH] = &blackBrush;
+    objects[NULL_BRUSH] = &nullBrush;
+    objects[BLACK_PEN] = &blackPen;
+    objects[NULL_PEN] = &nullPen;
+    objects[kDefaultBitmapIndex] = &defaultBitmap;
     return objects;
   }();
   return stock;
@@ -55,7 +65,7 @@ void* AddObject(std::unique_ptr<GdiObject> object) {
 }
 
 GdiObject* FindObject(const void* handle) {
-  if (const int index = StockIndex(handle); index >= 0) return StockObjects()[index].get();
+  if (const int index = StockIndex(handle); index >= 0) return StockObjects()[index];
   ObjectTable& table = Table();
   const auto found = table.live.find(reinterpret_cast<uintptr_t>(handle));
   return found == table.live.end() ? nullptr : found->second.get();
@@ -77,14 +87,18 @@ HGDIOBJ WINAPI GetStockObject(int object) {
 }
 
 HBRUSH WINAPI CreateSolidBrush(COLORREF color) {
-  return static_cast<HBRUSH>(
-      winapi::AddObject(std::make_unique<winapi::Brush>(winapi::Brush::Style::Solid, color & 0xFFFFFF)));
+  return winapi::Guarded<HBRUSH>(nullptr, [&] {
+    return static_cast<HBRUSH>(
+        winapi::AddObject(std::make_unique<winapi::Brush>(winapi::Brush::Style::Solid, color & 0xFFFFFF)));
+  });
 }
 
 HBRUSH WINAPI CreateHatchBrush(int hatch, COLORREF color) {
   if (hatch < HS_HORIZONTAL || hatch > HS_DIAGCROSS) return nullptr;
-  return static_cast<HBRUSH>(
-      winapi::AddObject(std::make_unique<winapi::Brush>(winapi::Brush::Style::Hatch, color & 0xFFFFFF, hatch)));
+  return winapi::Guarded<HBRUSH>(nullptr, [&] {
+    return static_cast<HBRUSH>(winapi::AddObject(
+        std::make_unique<winapi::Brush>(winapi::Brush::Style::Hatch, color & 0xFFFFFF, hatch)));
+  });
 }
 
 BOOL WINAPI DeleteObject(HGDIOBJ object) {

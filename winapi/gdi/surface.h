@@ -39,8 +39,8 @@ struct ZeroedAllocator {
 using PixelVector = std::vector<uint32_t, ZeroedAllocator<uint32_t>>;
 
 // 32-bit pixels 0x00RRGGBB, rows top to bottom, as a top-down DIB section; black at first.
-// The memory is taken when the pixels are first written or read, so a window or bitmap
-// that is never drawn on costs nothing.
+// The memory is taken when the pixels are first written or read, so a window that is never
+// drawn on costs nothing. (A bitmap takes its pixels when it is made, as calloc's zero pages.)
 struct Surface {
   int width = 0;
   int height = 0;
@@ -72,9 +72,14 @@ constexpr uint32_t PixelOf(COLORREF color) {
          GetBValue(color);
 }
 
+// What DeleteDC does with a surface DC is its owner's to say: the function is told of the
+// call and answers whether the DC goes (the owner has forgotten it then) or stays.
+using SurfaceDCDeleted = bool (*)(HDC dc);
+
 // A device context drawing into a surface it does not own (a window's client area);
-// what GetDC hands out. Released with ReleaseSurfaceDC, never with DeleteDC.
-HDC CreateSurfaceDC(Surface* surface);
+// what GetDC hands out. Released with ReleaseSurfaceDC. DeleteDC refuses it unless it was
+// made with onDelete, and then succeeds, taking it away only when onDelete says so.
+HDC CreateSurfaceDC(Surface* surface, SurfaceDCDeleted onDelete = nullptr);
 void ReleaseSurfaceDC(HDC dc);
 
 }  // namespace winapi

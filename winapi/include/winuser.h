@@ -61,6 +61,10 @@ typedef struct tagMSG {
 
 #define SC_CLOSE 0xF060
 
+// Class styles
+#define CS_OWNDC 0x0020
+#define CS_CLASSDC 0x0040
+
 // Window styles
 #define WS_VISIBLE 0x10000000L
 #define WS_CAPTION 0x00C00000L

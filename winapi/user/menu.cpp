@@ -127,16 +127,25 @@ BOOL WINAPI CheckMenuRadioItem(HMENU handle, UINT first, UINT last, UINT check, 
   winapi::Menu* group = menu;
   if (!(flags & MF_BYPOSITION)) {
     group = winapi::FindItemByCommand(menu, first, firstPos);
-    // The group is the run of items between first and last within one menu.
-    if (!group || winapi::FindItemByCommand(group, last, lastPos) != group) return FALSE;
+    if (!group) return FALSE;
+    // The group is the run of items from first to last within one menu; a last that names
+    // no item at all leaves it open to the end of that menu.
+    if (winapi::FindItemByCommand(group, last, lastPos) != group) {
+      if (winapi::FindItemByCommand(menu, last, lastPos)) return FALSE;
+      lastPos = SIZE_MAX;
+    }
     if (winapi::FindItemByCommand(group, check, checkPos) != group) checkPos = SIZE_MAX;
   }
-  if (firstPos > lastPos || lastPos >= group->items.size()) return FALSE;
+  if (firstPos > lastPos || firstPos >= group->items.size()) return FALSE;
+  lastPos = std::min(lastPos, group->items.size() - 1);
+  // Every item of the group loses its check and keeps its radio mark; only the given one,
+  // when it lies in the group, is checked, and only then does the call succeed.
+  bool checked = false;
   for (size_t i = firstPos; i <= lastPos; ++i) {
     winapi::MenuItem& item = group->items[i];
     if (item.separator) continue;
     item.checked = i == checkPos;
-    if (item.checked) item.radio = true;
+    if (item.checked) item.radio = checked = true;
   }
-  return TRUE;
+  return checked ? TRUE : FALSE;
 }

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "gdi/text.h"
+#include "kernel/cp932.h"
 #include "user/classic_look.h"
 #include "user/menu.h"
 
@@ -23,11 +25,9 @@ constexpr COLORREF kHighlightText = RGB(255, 255, 255);
 constexpr COLORREF kText = RGB(0, 0, 0);
 constexpr COLORREF kGrayText = RGB(128, 128, 128);
 
-int TextWidth(HDC dc, const std::string& text) {
-  RECT rect{0, 0, 0, 0};
-  DrawTextA(dc, text.c_str(), -1, &rect, DT_CALCRECT | DT_SINGLELINE);
-  return rect.right - rect.left;
-}
+// The width DrawTextA gives a label on one line. Measured without a device context, so
+// that a bar that cannot be laid out for want of memory fails to be made, leaving nothing.
+int TextWidth(const std::string& text) { return MeasureText(ParseMnemonic(text).text).width; }
 
 using classic::Fill;
 using classic::kDarkShadow;
@@ -61,19 +61,17 @@ void Tick(HDC dc, int cx, int cy, COLORREF color) {
 }  // namespace
 
 MenuBar::MenuBar(Menu* menu, int width) : menu_(menu), width_(width) {
-  HDC dc = CreateCompatibleDC(nullptr);
   int x = 0;
   for (const MenuItem& item : menu_->items) {
-    const int w = TextWidth(dc, item.text) + 2 * kTitlePadding;
+    const int w = TextWidth(item.text) + 2 * kTitlePadding;
     titles_.push_back({x, 0, x + w, kMenuBarHeight});
     x += w;
     int popupWidth = 0;
     if (item.popup)
       for (const MenuItem& entry : item.popup->items)
-        popupWidth = std::max(popupWidth, TextWidth(dc, entry.text));
+        popupWidth = std::max(popupWidth, TextWidth(entry.text));
     popupWidths_.push_back(popupWidth + kCheckColumn + kTextRightPadding + 2 * kPopupBorder);
   }
-  DeleteDC(dc);
 }
 
 Menu& MenuBar::PopupMenu() const { return *menu_->items[title_].popup; }

@@ -3,6 +3,7 @@
 #include <deque>
 
 #include "backend.h"
+#include "boundary.h"
 #include "user/window.h"
 
 namespace winapi {
@@ -63,10 +64,15 @@ void ClearMessageQueue() { Q() = Queue{}; }
 BOOL WINAPI GetMessageA(LPMSG msg, HWND, UINT, UINT) {
   if (!msg) return -1;
   winapi::Display* display = winapi::CurrentDisplay();
-  if (display) display->PumpEvents(false);
+  // Input whose handling ran out of memory is lost, as on Windows when the queue is full;
+  // more input may still come, so the wait goes on.
+  const auto pump = [display](bool wait) {
+    return winapi::Guarded(true, [&] { return display->PumpEvents(wait); });
+  };
+  if (display) pump(false);
   while (!winapi::TakeMessage(*msg)) {
     // Without a display no input can ever arrive, and waiting would be for ever.
-    if (!display || !display->PumpEvents(true)) {
+    if (!display || !pump(true)) {
       *msg = MSG{};
       return -1;
     }
@@ -87,8 +93,10 @@ LRESULT WINAPI SendMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lPa
 
 BOOL WINAPI PostMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   if (handle && !winapi::FindWindowByHandle(handle)) return FALSE;
-  winapi::QueueMessage(handle, message, wParam, lParam);
-  return TRUE;
+  return winapi::Guarded<BOOL>(FALSE, [&] {
+    winapi::QueueMessage(handle, message, wParam, lParam);
+    return TRUE;
+  });
 }
 
 void WINAPI PostQuitMessage(int exitCode) {
@@ -118,5 +126,6 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
   if (!display) return 0;  // no box can be shown, as MessageBox fails without a desktop
   winapi::Window* window = winapi::FindWindowByHandle(owner);
   // Windows puts "Error" on a box without a caption.
-  return display->RunMessageBox(window, text ? text : "", caption ? caption : "Error", type);
+  return winapi::Guarded(
+      0, [&] { return display->RunMessageBox(window, text ? text : "", caption ? caption : "Error", type); });
 }

@@ -7,11 +7,15 @@
 #include <cstdio>
 
 #include "backend.h"
+#include "boundary.h"
 
 namespace winapi {
 namespace {
 
 WindowTables& T() { return WindowTable(); }
+
+// Windows keeps each side of a window's rectangle within 0..65535, whatever was asked.
+constexpr int kLargestWindowSide = 65535;
 
 // The stand-ins for the system icon and cursor: never drawn, only handed back.
 HICON const kApplicationIcon = reinterpret_cast<HICON>(uintptr_t{0x7F00});
@@ -37,6 +41,65 @@ void ForgetWindow(Window& window) {
 void HandleMenuResult(Window& window, const MenuBar::Result& result) {
   if (result.command) PostMessageA(window.handle, WM_COMMAND, result.command, 0);
   if (result.redraw) PresentWindow(window);
+}
+
+// DeleteDC of a DC from GetDC. A DC of the window's own or of its class stays: Windows
+// answers TRUE and leaves it to ReleaseDC. Any other goes, and the window forgets it.
+bool KeepDeletedDC(HDC) { return false; }
+bool ForgetDeletedDC(HDC dc) {
+  T().dcs.erase(dc);
+  return true;
+}
+
+// Makes a window of the class and enters it in the table with its native window. Null,
+// with the reason told, when the display makes no native window; for want of memory it
+// throws. Either way it leaves nothing behind.
+Window* AddWindow(const WindowClass& cls, LPCSTR windowName, DWORD style, int x, int y, int width, int height) {
+  auto window = std::make_unique<Window>();
+  window->handle = reinterpret_cast<HWND>(T().nextWindow);
+  T().nextWindow += 4;
+  window->proc = cls.proc;
+  window->className = cls.name;
+  window->title = windowName ? windowName : "";
+  window->style = style;
+  window->classDC = (cls.style & (CS_OWNDC | CS_CLASSDC)) != 0;
+  window->x = x;
+  window->y = y;
+  if (cls.menuId) window->menu = LoadMenuResource(cls.menuId);
+  window->clientWidth = std::clamp(width, 0, kLargestWindowSide);
+  window->clientHeight = std::max(std::clamp(height, 0, kLargestWindowSide) - (window->menu ? kMenuBarHeight : 0), 0);
+  // The pixels stop at the screen's size: no more of a window can be shown at once.
+  Display* display = CurrentDisplay();
+  int shownWidth = window->clientWidth, shownHeight = window->clientHeight;
+  if (display && display->ScreenWidth() > 0) shownWidth = std::min(shownWidth, display->ScreenWidth());
+  if (display && display->ScreenHeight() > 0) shownHeight = std::min(shownHeight, display->ScreenHeight());
+  if (window->menu) window->menuBar = std::make_unique<MenuBar>(window->menu.get(), shownWidth);
+  window->client = Surface(shownWidth, shownHeight);
+  if (HBRUSH background = cls.background) {
+    RECT all{0, 0, window->client.width, window->client.height};
+    HDC dc = CreateSurfaceDC(&window->client);
+    FillRect(dc, &all, background);
+    ReleaseSurfaceDC(dc);
+  }
+
+  std::string error = "no display is open";
+  if (window->menu) RegisterMenu(window->menu.get());
+  try {
+    if (!display || !display->CreateNative(*window, error)) {
+      // The caller sees NULL, as on Windows, and the user learns why.
+      std::fprintf(stderr, "%s: cannot create a window of class %s: %s\n", program_invocation_short_name,
+                   window->className.c_str(), error.c_str());
+      if (window->menu) UnregisterMenu(window->menu.get());
+      return nullptr;
+    }
+    Window& added = *window;
+    T().windows.try_emplace(reinterpret_cast<uintptr_t>(added.handle)).first->second = std::move(window);
+    return &added;
+  } catch (...) {
+    if (window->menu) UnregisterMenu(window->menu.get());
+    if (display) display->DestroyNative(*window);
+    throw;
+  }
 }
 
 }  // namespace
@@ -75,8 +138,14 @@ void ComposeWindow(const Window& window, Surface& frame) {
 }
 
 void PresentWindow(Window& window) {
-  window.shownGeneration = window.client.generation;
-  if (Display* display = CurrentDisplay()) display->Present(window);
+  const uint64_t generation = window.client.generation;
+  Display* display = CurrentDisplay();
+  // A frame that cannot be composed for want of memory is not shown; the next present shows it.
+  const auto present = [&] {
+    display->Present(window);
+    return true;
+  };
+  if (!display || Guarded(false, present)) window.shownGeneration = generation;
 }
 
 void InputMouseMove(Window& window, int x, int y) {
@@ -134,21 +203,23 @@ using winapi::Window;
 ATOM WINAPI RegisterClassA(const WNDCLASSA* wndClass) {
   if (!wndClass || !wndClass->lpszClassName || !wndClass->lpfnWndProc) return 0;
   if (IS_INTRESOURCE(wndClass->lpszClassName)) return 0;  // atoms as names are not needed here
-  const std::string key = winapi::ClassKey(wndClass->lpszClassName);
-  if (T().classes.contains(key)) return 0;
-  if (T().nextAtom == 0) return 0;  // every class atom is taken
-  winapi::WindowClass cls;
-  cls.name = wndClass->lpszClassName;
-  cls.proc = wndClass->lpfnWndProc;
-  cls.style = wndClass->style;
-  cls.icon = wndClass->hIcon;
-  cls.cursor = wndClass->hCursor;
-  cls.background = wndClass->hbrBackground;
-  // Only menus with integer identifiers exist in our resources.
-  if (wndClass->lpszMenuName && IS_INTRESOURCE(wndClass->lpszMenuName))
-    cls.menuId = static_cast<uint16_t>(reinterpret_cast<uintptr_t>(wndClass->lpszMenuName));
-  T().classes.emplace(key, std::move(cls));
-  return T().nextAtom++;
+  return winapi::Guarded<ATOM>(0, [&]() -> ATOM {
+    const std::string key = winapi::ClassKey(wndClass->lpszClassName);
+    if (T().classes.contains(key)) return 0;
+    if (T().nextAtom == 0) return 0;  // every class atom is taken
+    winapi::WindowClass cls;
+    cls.name = wndClass->lpszClassName;
+    cls.proc = wndClass->lpfnWndProc;
+    cls.style = wndClass->style;
+    cls.icon = wndClass->hIcon;
+    cls.cursor = wndClass->hCursor;
+    cls.background = wndClass->hbrBackground;
+    // Only menus with integer identifiers exist in our resources.
+    if (wndClass->lpszMenuName && IS_INTRESOURCE(wndClass->lpszMenuName))
+      cls.menuId = static_cast<uint16_t>(reinterpret_cast<uintptr_t>(wndClass->lpszMenuName));
+    T().classes.emplace(key, std::move(cls));
+    return T().nextAtom++;
+  });
 }
 
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name) {
@@ -184,47 +255,16 @@ int WINAPI GetSystemMetrics(int index) {
 HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
                             int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
   if (!className || IS_INTRESOURCE(className)) return nullptr;
-  const auto cls = T().classes.find(winapi::ClassKey(className));
-  if (cls == T().classes.end()) return nullptr;
-
-  auto window = std::make_unique<Window>();
-  window->handle = reinterpret_cast<HWND>(T().nextWindow);
-  T().nextWindow += 4;
-  window->proc = cls->second.proc;
-  window->className = cls->second.name;
-  window->title = windowName ? windowName : "";
-  window->style = style;
-  window->x = x;
-  window->y = y;
   // A menu handle of our own cannot be given to a window; only the class's resource menu is.
-  (void)menu;
-  if (cls->second.menuId) window->menu = winapi::LoadMenuResource(cls->second.menuId);
-  if (window->menu) {
-    winapi::RegisterMenu(window->menu.get());
-    window->menuBar = std::make_unique<winapi::MenuBar>(window->menu.get(), std::max(width, 0));
-  }
-  window->client = winapi::Surface(std::max(width, 0), std::max(height - window->MenuBarHeight(), 0));
-  if (HBRUSH background = cls->second.background) {
-    RECT all{0, 0, window->client.width, window->client.height};
-    HDC dc = winapi::CreateSurfaceDC(&window->client);
-    FillRect(dc, &all, background);
-    winapi::ReleaseSurfaceDC(dc);
-  }
+  const HWND handle = winapi::Guarded<HWND>(nullptr, [&]() -> HWND {
+    const auto cls = T().classes.find(winapi::ClassKey(className));
+    if (cls == T().classes.end()) return nullptr;
+    const Window* window = winapi::AddWindow(cls->second, windowName, style, x, y, width, height);
+    return window ? window->handle : nullptr;
+  });
+  if (!handle) return nullptr;
 
-  HWND handle = window->handle;
-  Window& created = *window;
-  std::string error = "no display is open";
-  winapi::Display* display = winapi::CurrentDisplay();
-  if (!display || !display->CreateNative(created, error)) {
-    // Nothing half-made is left behind: the caller sees NULL, as on Windows, and the user
-    // learns why.
-    std::fprintf(stderr, "%s: cannot create a window of class %s: %s\n", program_invocation_short_name,
-                 created.className.c_str(), error.c_str());
-    if (window->menu) winapi::UnregisterMenu(window->menu.get());
-    return nullptr;
-  }
-  T().windows.emplace(reinterpret_cast<uintptr_t>(handle), std::move(window));
-
+  // The procedure sees the size as it was asked.
   CREATESTRUCTA create{param, instance, menu, parent, height, width, y, x, static_cast<LONG>(style), windowName,
                        className, exStyle};
   if (SendMessageA(handle, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
@@ -277,8 +317,8 @@ BOOL WINAPI ValidateRect(HWND handle, const RECT* rect) {
   Window* window = winapi::FindWindowByHandle(handle);
   if (!window) return FALSE;
   // A part validated leaves the rest invalid, so only the whole area counts.
-  if (!rect || (rect->left <= 0 && rect->top <= 0 && rect->right >= window->client.width &&
-                rect->bottom >= window->client.height))
+  if (!rect || (rect->left <= 0 && rect->top <= 0 && rect->right >= window->clientWidth &&
+                rect->bottom >= window->clientHeight))
     window->invalid = false;
   return TRUE;
 }
@@ -286,16 +326,24 @@ BOOL WINAPI ValidateRect(HWND handle, const RECT* rect) {
 BOOL WINAPI GetClientRect(HWND handle, LPRECT rect) {
   Window* window = winapi::FindWindowByHandle(handle);
   if (!window || !rect) return FALSE;
-  *rect = {0, 0, window->client.width, window->client.height};
+  *rect = {0, 0, window->clientWidth, window->clientHeight};
   return TRUE;
 }
 
 HDC WINAPI GetDC(HWND handle) {
   Window* window = winapi::FindWindowByHandle(handle);
   if (!window) return nullptr;
-  HDC dc = winapi::CreateSurfaceDC(&window->client);
-  if (dc) T().dcs[dc] = window;
-  return dc;
+  return winapi::Guarded<HDC>(nullptr, [&] {
+    HDC dc = winapi::CreateSurfaceDC(&window->client,
+                                     window->classDC ? winapi::KeepDeletedDC : winapi::ForgetDeletedDC);
+    try {
+      T().dcs[dc] = window;
+    } catch (...) {
+      winapi::ReleaseSurfaceDC(dc);
+      throw;
+    }
+    return dc;
+  });
 }
 
 // What was drawn is shown when the device context is given back: a program may draw a

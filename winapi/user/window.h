@@ -21,7 +21,12 @@ struct Window {
   std::string title;  // code page 932
   DWORD style = 0;
   int x = 0, y = 0;  // of the outer window on the screen
-  Surface client;    // the client area's own pixels, what GetDC draws into
+  // The client area as GetClientRect gives it.
+  int clientWidth = 0, clientHeight = 0;
+  // The client area's own pixels, what GetDC draws into: up to the screen's size, since
+  // no more of a window can be shown at once.
+  Surface client;
+  bool classDC = false;  // its class gives it a DC of its own or the class's (CS_OWNDC, CS_CLASSDC)
   std::unique_ptr<Menu> menu;
   std::unique_ptr<MenuBar> menuBar;  // drawn above the client area when the window has a menu
   bool invalid = true;               // a WM_PAINT is due

@@ -19,6 +19,8 @@ TEST(GdiObjects, EveryCreatedObjectCountsUntilDeletedAndStockObjectsNever) {
   HBRUSH solid = CreateSolidBrush(RGB(1, 2, 3));
   HBRUSH hatch = CreateHatchBrush(HS_DIAGCROSS, RGB(191, 207, 223));
   ASSERT_TRUE(dc && bitmap && solid && hatch);
+  // Pixels beyond what any memory holds: no bitmap, and nothing left of it.
+  EXPECT_EQ(CreateCompatibleBitmap(dc, 0x7fffffff, 0x7fffffff), nullptr);
   EXPECT_EQ(LiveGdiObjectCount(), before + 4);
 
   EXPECT_TRUE(DeleteObject(GetStockObject(WHITE_BRUSH)));

@@ -184,4 +184,45 @@ TEST(DrawText, CalcRectMeasuresWithoutDrawingAndAlignmentPlacesTheLine) {
   EXPECT_EQ(DarkPixels(placed, {0, 0, 100, 40 - size.lineHeight}), 0);
 }
 
+// Texts with nothing to draw, as Windows answers them (text.c, test_DrawTextCalcRect): a
+// length of 0 answers 0 and leaves the rectangle; "" and a null text counted to their end
+// answer a line's height, and DT_CALCRECT makes the rectangle empty unless on a single line.
+TEST(DrawText, NothingToDrawAnswersAsWindowsDoes) {
+  MemoryCanvas canvas(100, 100);
+  const int line = winapi::MeasureText("").lineHeight;
+  enum class Rect { Unchanged, Empty, OneLine };
+  struct Call {
+    const char* text;
+    int length;
+    UINT format;
+    int answer;
+    Rect rect;
+  };
+  const Call calls[] = {
+      {"abc", 0, DT_CALCRECT, 0, Rect::Unchanged},
+      {"abc", 0, DT_CALCRECT | DT_SINGLELINE, 0, Rect::Unchanged},
+      {nullptr, 0, DT_CALCRECT, 0, Rect::Unchanged},
+      {nullptr, 0, DT_CALCRECT | DT_SINGLELINE, 0, Rect::Unchanged},
+      {"", -1, DT_CALCRECT, line, Rect::Empty},
+      {nullptr, -1, DT_CALCRECT, line, Rect::Empty},
+      {"", -1, DT_CALCRECT | DT_SINGLELINE, line, Rect::OneLine},
+      {nullptr, -1, DT_CALCRECT | DT_SINGLELINE, line, Rect::OneLine},
+      {"abc", 0, 0, 0, Rect::Unchanged},
+      {"", -1, 0, line, Rect::Unchanged},
+      {nullptr, -1, 0, line, Rect::Unchanged},
+      {nullptr, 10, 0, 0, Rect::Unchanged},
+  };
+  for (size_t i = 0; i < std::size(calls); ++i) {
+    const Call& call = calls[i];
+    RECT rect{10, 10, 100, 100};
+    EXPECT_EQ(DrawTextA(canvas.dc(), call.text, call.length, &rect, call.format), call.answer) << i;
+    const RECT expected = call.rect == Rect::Unchanged ? RECT{10, 10, 100, 100}
+                          : call.rect == Rect::Empty   ? RECT{10, 10, 10, 10}
+                                                       : RECT{10, 10, 10, 10 + line};
+    EXPECT_TRUE(rect.left == expected.left && rect.top == expected.top && rect.right == expected.right &&
+                rect.bottom == expected.bottom)
+        << i << ": " << rect.left << "," << rect.top << "," << rect.right << "," << rect.bottom;
+  }
+}
+
 }  // namespace

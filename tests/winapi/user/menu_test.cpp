@@ -147,6 +147,30 @@ TEST_F(MenuBarTest, RadioItemsMarkExactlyOneOfTheGroup) {
   EXPECT_FALSE(CheckMenuRadioItem(menu_, IDM_VS_HUMAN, IDM_ABOUT, IDM_VS_HUMAN, MF_BYCOMMAND));
   EXPECT_FALSE(CheckMenuRadioItem(reinterpret_cast<HMENU>(uintptr_t{0x40}), 1, 2, 1, MF_BYCOMMAND));
   EXPECT_TRUE(winapi::MenuItemChecked(window_, IDM_VS_HUMAN));
+
+  // Windows' answers at the edges (menu.c, test_CheckMenuRadioItem), one call after another.
+  struct Call {
+    UINT first, last, check;
+    BOOL answer;
+    UINT item;  // then checked, and a radio item either way
+    bool checked;
+  };
+  const Call calls[] = {
+      {IDM_VS_HUMAN, IDM_VS_COM3, IDM_VS_COM2, TRUE, IDM_VS_COM2, true},
+      // A check outside the group: the group is unchecked all the same, and keeps its marks.
+      {IDM_VS_COM2, IDM_VS_COM2, static_cast<UINT>(-1), FALSE, IDM_VS_COM2, false},
+      // A last that names no item.
+      {IDM_VS_COM1, 50000, IDM_VS_COM3, TRUE, IDM_VS_COM3, true},
+      {IDM_VS_HUMAN, IDM_VS_COM1, IDM_VS_COM3, FALSE, IDM_VS_COM3, true},
+  };
+  for (const Call& call : calls) {
+    EXPECT_EQ(CheckMenuRadioItem(menu_, call.first, call.last, call.check, MF_BYCOMMAND), call.answer) << call.check;
+    size_t at = 0;
+    const winapi::Menu* holder = winapi::FindItemByCommand(winapi::FindMenu(menu_), call.item, at);
+    ASSERT_NE(holder, nullptr);
+    EXPECT_EQ(holder->items[at].checked, call.checked) << call.check;
+    EXPECT_TRUE(holder->items[at].radio) << call.check;
+  }
 }
 
 TEST_F(MenuBarTest, TheMouseOpensAPopupAndChoosesAnItem) {

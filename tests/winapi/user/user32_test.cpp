@@ -3,10 +3,45 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
+#include <functional>
+#include <new>
 #include <vector>
 
 #include "gdi_testing.h"
+#include "user/window.h"
 #include "user_testing.h"
+#include "win/resource.h"
+
+// Memory that runs out on demand: while allocationsLeft is not negative, that many more
+// allocations succeed and every one after fails, as when the heap is exhausted. Every form
+// of new and delete goes to malloc and free, so that a sanitizer sees them paired; the
+// deletes are never inlined, where the compiler would take free for a mismatch of new.
+namespace {
+long allocationsLeft = -1;
+}  // namespace
+
+void* operator new(std::size_t size) {
+  if (allocationsLeft == 0) throw std::bad_alloc();
+  if (allocationsLeft > 0) --allocationsLeft;
+  if (void* memory = std::malloc(size ? size : 1)) return memory;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return operator new(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& nothrow) noexcept { return operator new(size, nothrow); }
+[[gnu::noinline]] void operator delete(void* memory) noexcept { std::free(memory); }
+[[gnu::noinline]] void operator delete[](void* memory) noexcept { std::free(memory); }
+[[gnu::noinline]] void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+[[gnu::noinline]] void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
+[[gnu::noinline]] void operator delete(void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
+[[gnu::noinline]] void operator delete[](void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
 
 namespace {
 
@@ -17,10 +52,15 @@ struct Seen {
 };
 std::vector<Seen> seen;
 LRESULT createResult = 0;
+std::pair<int, int> createdSize;  // as WM_CREATE told it
 
 LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   seen.push_back({message, wParam, lParam});
-  if (message == WM_CREATE) return createResult;
+  if (message == WM_CREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    createdSize = {create->cx, create->cy};
+    return createResult;
+  }
   if (message == WM_DESTROY) PostQuitMessage(7);
   return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -93,6 +133,41 @@ TEST_F(User32Test, CreationSendsWmCreateBeforeItReturnsAndCanBeRefused) {
   createResult = -1;
   EXPECT_EQ(Create(), nullptr);
   EXPECT_EQ(Messages(), (std::vector<UINT>{WM_CREATE, WM_DESTROY}));
+}
+
+// Windows makes a window of any size: its rectangle as asked, each side kept within 0 to
+// 65535 (win.c, test_CreateWindow), and WM_CREATE told the size as asked.
+TEST_F(User32Test, AWindowOfAnySizeIsMadeWithItsSidesWithin65535) {
+  struct Size {
+    int width, height;
+    LONG clientWidth, clientHeight;
+  };
+  const Size sizes[] = {{200000, 200000, 65535, 65535},
+                        {100, 0x7fffffff, 100, 65535},
+                        {0x7fffffff, 0x7fffffff, 65535, 65535},
+                        {-10, -10, 0, 0},
+                        {-200000, -200000, 0, 0}};
+  const size_t objects = winapi::LiveGdiObjectCount();
+  for (const Size& size : sizes) {
+    SCOPED_TRACE(testing::Message() << size.width << " x " << size.height);
+    HWND window = CreateWindowExA(0, "Recorder", "", WS_CAPTION | WS_VISIBLE, 20, 10, size.width, size.height,
+                                  nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(createdSize, std::make_pair(size.width, size.height));
+    RECT client{-1, -1, -1, -1};
+    ASSERT_TRUE(GetClientRect(window, &client));
+    EXPECT_EQ(client.right, size.clientWidth);
+    EXPECT_EQ(client.bottom, size.clientHeight);
+    // Its pixels go no further than the screen, and the whole client area can be drawn on.
+    const winapi::Surface pixels = winapi::WindowPixels(window);
+    EXPECT_EQ(pixels.width, std::min<LONG>(client.right, GetSystemMetrics(SM_CXSCREEN)));
+    EXPECT_EQ(pixels.height, std::min<LONG>(client.bottom, GetSystemMetrics(SM_CYSCREEN)));
+    HDC dc = GetDC(window);
+    EXPECT_EQ(FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))), 1);
+    EXPECT_EQ(ReleaseDC(window, dc), 1);
+    EXPECT_TRUE(DestroyWindow(window));
+    EXPECT_EQ(winapi::LiveGdiObjectCount(), objects);
+  }
 }
 
 TEST_F(User32Test, PostedMessagesComeFirstThenQuitThenPaint) {
@@ -217,6 +292,35 @@ TEST_F(User32Test, WhatIsDrawnThroughGetDCIsTheWindowsPictureAndIsShown) {
   DestroyWindow(other);
 }
 
+// DeleteDC of a DC from GetDC answers TRUE; the DC goes unless it is the window's own or
+// its class's, which stays for ReleaseDC (gdi32 dc.c, test_DeleteDC).
+TEST_F(User32Test, DeleteDCOfAWindowsDCSucceedsAndKeepsOnlyAnOwnOrClassDC) {
+  struct Row {
+    const char* className;
+    UINT style;
+    bool stays;
+  };
+  const Row rows[] = {{"PlainDC", 0, false}, {"ClassDC", CS_CLASSDC, true}, {"OwnDC", CS_OWNDC, true}};
+  const RECT box{0, 0, 5, 5};
+  HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.className);
+    WNDCLASSA wc = {};
+    wc.style = row.style;
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpszClassName = row.className;
+    ASSERT_NE(RegisterClassA(&wc), 0);
+    HWND window = CreateWindowExA(0, row.className, "", WS_CAPTION, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    const size_t objects = winapi::LiveGdiObjectCount();
+    HDC dc = GetDC(window);
+    EXPECT_EQ(DeleteDC(dc), TRUE);
+    EXPECT_EQ(FillRect(dc, &box, black), row.stays ? 1 : 0);
+    EXPECT_EQ(ReleaseDC(window, dc), row.stays ? 1 : 0);
+    EXPECT_EQ(winapi::LiveGdiObjectCount(), objects);
+    DestroyWindow(window);
+  }
+}
+
 TEST_F(User32Test, MessageBoxesAreRecordedAndAnsweredOk) {
   HWND window = Create();
   std::vector<std::string> during;
@@ -244,6 +348,81 @@ TEST_F(User32Test, SystemIconCursorAndMetrics) {
   RECT noMenu{0, 0, 651, 420};
   AdjustWindowRect(&noMenu, WS_CAPTION, FALSE);
   EXPECT_EQ(noMenu.bottom - noMenu.top, 420);
+}
+
+// Every call that takes memory is made again and again, the first of its allocations
+// failing, then the second, and so on until the call succeeds: each failure is answered
+// with the call's failure value, no exception, and nothing left behind.
+TEST_F(User32Test, EveryCallAnswersItsFailureValueWhenMemoryRunsOut) {
+  WNDCLASSA quiet = {};  // a procedure that takes no memory of its own
+  quiet.lpfnWndProc = DefWindowProcA;
+  quiet.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  quiet.lpszMenuName = MAKEINTRESOURCEA(IDR_MAIN_MENU);
+  quiet.lpszClassName = "Quiet";
+  HWND window = Create(WS_CAPTION | WS_VISIBLE);
+  winapi::MemoryCanvas canvas(40, 20);
+  const RECT box{0, 0, 40, 20};
+  const POINT triangle[3] = {{0, 0}, {30, 0}, {0, 15}};
+  void* made = nullptr;
+  struct Call {
+    const char* name;
+    std::function<bool()> succeeds;
+    std::function<void()> undo;
+  };
+  const auto deleteMade = [&] { DeleteObject(made); };
+  const auto nothing = [] {};
+  const Call calls[] = {
+      {"RegisterClassA", [&] { return RegisterClassA(&quiet) != 0; }, nothing},
+      {"CreateWindowExA",
+       [&] {
+         made = CreateWindowExA(0, "Quiet", "", WS_CAPTION | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr, nullptr,
+                                nullptr);
+         return made != nullptr;
+       },
+       [&] { DestroyWindow(static_cast<HWND>(made)); }},
+      {"GetDC", [&] { return (made = GetDC(window)) != nullptr; },
+       [&] { ReleaseDC(window, static_cast<HDC>(made)); }},
+      {"CreateCompatibleDC", [&] { return (made = CreateCompatibleDC(nullptr)) != nullptr; },
+       [&] { DeleteDC(static_cast<HDC>(made)); }},
+      {"CreateCompatibleBitmap", [&] { return (made = CreateCompatibleBitmap(canvas.dc(), 8, 8)) != nullptr; },
+       deleteMade},
+      {"CreateSolidBrush", [&] { return (made = CreateSolidBrush(RGB(1, 2, 3))) != nullptr; }, deleteMade},
+      {"CreateHatchBrush", [&] { return (made = CreateHatchBrush(HS_CROSS, RGB(1, 2, 3))) != nullptr; }, deleteMade},
+      {"DrawTextA",
+       [&] {
+         RECT rect = box;
+         return DrawTextA(canvas.dc(), "黒の番です\n1 手目", -1, &rect, 0) != 0;
+       },
+       nothing},
+      {"BitBlt", [&] { return BitBlt(canvas.dc(), 1, 1, 20, 10, canvas.dc(), 0, 0, SRCCOPY) != FALSE; }, nothing},
+      {"Polygon", [&] { return Polygon(canvas.dc(), triangle, 3) != FALSE; }, nothing},
+      {"Ellipse", [&] { return Ellipse(canvas.dc(), 0, 0, 30, 15) != FALSE; }, nothing},
+      {"MessageBoxA", [&] { return MessageBoxA(window, "パス", "Tarvel", MB_OK) != 0; }, nothing},
+  };
+  for (const Call& call : calls) {
+    SCOPED_TRACE(call.name);
+    const size_t objects = winapi::LiveGdiObjectCount();
+    const size_t windows = winapi::WindowTable().windows.size();
+    long failing = 0;
+    for (;; ++failing) {
+      ASSERT_LT(failing, 1000);
+      allocationsLeft = failing;
+      bool succeeded = false, threw = false;
+      try {
+        succeeded = call.succeeds();
+      } catch (...) {
+        threw = true;
+      }
+      allocationsLeft = -1;
+      ASSERT_FALSE(threw) << "allocation " << failing << " failing";
+      if (succeeded) break;
+      EXPECT_EQ(winapi::LiveGdiObjectCount(), objects) << "allocation " << failing << " failing";
+      EXPECT_EQ(winapi::WindowTable().windows.size(), windows) << "allocation " << failing << " failing";
+    }
+    EXPECT_GT(failing, 0) << "the call takes no memory: it cannot fail here";
+    call.undo();
+  }
+  EXPECT_TRUE(winapi::FindRegisteredClass("Quiet").has_value());
 }
 
 }  // namespace
