@@ -42,6 +42,7 @@ REFRESH_AFTER = 24 * 3600
 ENV = {"PATH": "/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin", "HOME": "/root",
        "LC_ALL": "C.UTF-8", "TZ": "UTC", "DEBIAN_FRONTEND": "noninteractive"}
 APT = ["apt-get", "-y", "-q", "-o", "APT::Install-Recommends=false", "-o", "Dpkg::Use-Pty=0"]
+APT_UPDATE = ["apt-get", "-q", "update"]
 
 
 class ChrootError(Exception):
@@ -107,17 +108,14 @@ def mounted(root, binds=()):
         shutil.copyfile("/etc/resolv.conf", os.path.join(root, "etc/resolv.conf"))
         yield root
     finally:
-        unmount_all(os.path.join(root, "proc"))
-        unmount_all(os.path.join(root, "sys"))
-        unmount_all(os.path.join(root, "dev"))
-        for _, inside in binds:
+        for inside in ("proc", "sys", "dev", *(inside for _, inside in binds)):
             unmount_all(os.path.join(root, inside.lstrip("/")))
 
 
 def inside(root, args, env=None, user=None, **kwargs):
     """Runs ARGS in the chroot with a plain environment; its output, or ChrootError."""
-    spec = [f"--userspec={user}"] if user else []
-    return run(["chroot", *spec, root, *args], env=dict(ENV, **(env or {})), **kwargs)
+    as_user = [f"--userspec={user}"] if user else []
+    return run(["chroot", *as_user, root, *args], env=dict(ENV, **(env or {})), **kwargs)
 
 
 def sources(release):
@@ -136,10 +134,7 @@ def make_release(root, release):
     with open(policy, "w") as f:
         f.write("#!/bin/sh\nexit 101\n")
     os.chmod(policy, 0o755)
-    with mounted(root):
-        inside(root, APT[:1] + ["-q", "update"])
-        inside(root, APT + ["dist-upgrade"])
-        inside(root, APT + ["clean"])
+    upgrade(root)
 
 
 def make_arm64_build(root):
@@ -151,7 +146,7 @@ def make_arm64_build(root):
 
 def install_arm64_build_packages(root):
     with mounted(root):
-        inside(root, APT[:1] + ["-q", "update"])
+        inside(root, APT_UPDATE)
         # Adding arm64 must not take away anything the build system has.
         plan = inside(root, APT + ["-s", "install", *ARM64_BUILD_PACKAGES])
         if any(line.startswith("Remv ") for line in plan.splitlines()):
@@ -160,12 +155,11 @@ def install_arm64_build_packages(root):
         inside(root, APT + ["clean"])
 
 
-def refresh(root):
+def upgrade(root):
     with mounted(root):
-        inside(root, APT[:1] + ["-q", "update"])
+        inside(root, APT_UPDATE)
         inside(root, APT + ["dist-upgrade"])
         inside(root, APT + ["clean"])
-    os.utime(os.path.join(root, READY))
 
 
 def contents(name):
@@ -193,7 +187,8 @@ def using(name):
                     with open(ready, "w") as stamp:
                         stamp.write(contents(name))
             if time.time() - os.path.getmtime(ready) > REFRESH_AFTER:
-                refresh(root)
+                upgrade(root)
+                os.utime(ready)
         yield root
 
 

@@ -306,7 +306,7 @@ def check_installed(deb, version, release, golden_path, workdir):
     """The package installed by apt in a fresh minimal system of RELEASE, every dependency
     from that release's archive (arm64's through multiarch), and the installed program
     playing on this machine's display (arm64's through qemu-user)."""
-    from debian_chroot import APT, RELEASES, copy, inside, mounted, remove, this_release
+    from debian_chroot import APT, APT_UPDATE, RELEASES, copy, inside, mounted, remove, this_release
     from xsession import XSession
 
     arch = control_field(deb, "Architecture")
@@ -327,7 +327,7 @@ def check_installed(deb, version, release, golden_path, workdir):
             shutil.copyfile(deb, os.path.join(root, "tmp", os.path.basename(deb)))
             if arch == "arm64":
                 inside(root, ["dpkg", "--add-architecture", "arm64"])
-            inside(root, APT[:1] + ["-q", "update"])
+            inside(root, APT_UPDATE)
             inside(root, APT + ["install", "/tmp/" + os.path.basename(deb)])
             installed = inside(root, ["dpkg-query", "-W", "-f", "${Version} ${Architecture}", "tarvel"])
             check(installed == "%s %s" % (version, arch), "installed tarvel is " + installed)
