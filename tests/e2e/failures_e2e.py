@@ -9,13 +9,14 @@ Scenarios:
   server_killed  the X server killed while the program is idle, shows a message box, has
                  a menu open, and pauses before the computer's move: REPEATS times each
   client_killed  the program's connection killed by another client (XKillClient)
-  window_closed  the main window destroyed by another client: ends as a close does; a
-                 message box destroyed: gone as if closed
+  window_closed  the main window destroyed by another client, also just after a move: ends
+                 as a close does; a message box destroyed: gone as if closed
   no_font        no font in fontconfig's configuration, and only one that does not cover
                  Japanese
   bad_display    DISPLAY names a display where no X server answers
 """
 import os
+import signal
 import subprocess
 import sys
 import tempfile
@@ -24,7 +25,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from checks import wait_for
 from tarvel_linux import Tarvel, cell_centre
-from xsession import XSession
+from xsession import Display, XSession
 
 BLACK, BOARD, FACE = 0x000000, 0x3F9F6F, 0xD4D0C8
 GAME_TITLE, HELP_TITLE = (30, 10), (100, 10)
@@ -173,24 +174,40 @@ def scenario_client_killed(binary, repeats):
     print("client killed: %d runs, slowest end %.3f s" % (len(times), max(times)))
 
 
+def destroyed_window_ends_the_program(app, session, what, moved_first=False):
+    """moved_first: the program is paused while its window is moved and destroyed, so the
+    move reaches it after the window has gone, and its questions about where the window
+    now is fail."""
+    if moved_first:
+        app.process.send_signal(signal.SIGSTOP)
+    session.destroy(app.main, moved_first)
+    if moved_first:
+        app.process.send_signal(signal.SIGCONT)
+    started = time.monotonic()
+    try:
+        code = app.process.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        raise AssertionError("%s: the program hangs" % what)
+    took = time.monotonic() - started
+    errors = app.process.stderr.read().decode(errors="replace").strip()
+    check(code == 0 and not errors, "%s: exit code %d, stderr %r" % (what, code, errors))
+    check(took < LOST_WITHIN, "%s: the program took %.2f s to end" % (what, took))
+    return took
+
+
 def scenario_window_closed(binary, repeats):
+    # Without a window manager a move reaches the window itself; with one, the window
+    # manager takes it in hand.
+    with Display() as bare:
+        app = Tarvel(bare, binary)
+        destroyed_window_ends_the_program(app, bare, "window moved and destroyed", moved_first=True)
     session = XSession()
     app = None
     times = []
     try:
         for round_ in range(repeats):
             app = Tarvel(session, binary)
-            started = time.monotonic()
-            session.destroy(app.main)
-            what = "window destroyed, round %d" % (round_ + 1)
-            try:
-                code = app.process.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                raise AssertionError("%s: the program hangs" % what)
-            times.append(time.monotonic() - started)
-            errors = app.process.stderr.read().decode(errors="replace").strip()
-            check(code == 0 and not errors, "%s: exit code %d, stderr %r" % (what, code, errors))
-            check(times[-1] < LOST_WITHIN, "%s: the program took %.2f s to end" % (what, times[-1]))
+            times.append(destroyed_window_ends_the_program(app, session, "window destroyed, round %d" % (round_ + 1)))
 
         # A message box destroyed by another client is gone as if closed; the game goes on.
         app = Tarvel(session, binary)

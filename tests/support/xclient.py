@@ -72,6 +72,7 @@ def load_xlib():
         "XGetImage": (ctypes.POINTER(_XImage), [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
                                                 ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]),
         "XDestroyImage": (ctypes.c_int, [ctypes.POINTER(_XImage)]),
+        "XMoveWindow": (ctypes.c_int, [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int]),
         "XGetInputFocus": (ctypes.c_int, [ctypes.c_void_p, c_ulong_p, ctypes.POINTER(ctypes.c_int)]),
         "XFree": (ctypes.c_int, [ctypes.c_void_p]),
         "XSync": (ctypes.c_int, [ctypes.c_void_p, ctypes.c_int]),
@@ -290,8 +291,12 @@ class XClient:
         """Asks the window manager to iconify a window, as its minimize button does."""
         self.client_message(wid, "WM_CHANGE_STATE", [3], to=self.root)  # IconicState
 
-    def destroy(self, wid):
-        """Destroys a window from another client, as a misbehaving program may."""
+    def destroy(self, wid, moved_first=False):
+        """Destroys a window from another client, as a misbehaving program may. moved_first:
+        moves it just before, so that its program, when it has not read its events in the
+        meantime, learns of the move only after the window is gone."""
+        if moved_first:
+            self._x.XMoveWindow(self.dpy, wid, 7, 11)
         self._x.XDestroyWindow(self.dpy, wid)
         self._x.XSync(self.dpy, 0)
 

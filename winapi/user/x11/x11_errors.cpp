@@ -9,7 +9,10 @@
 // BadDrawable, which Xlib's default handler turns into exit(1), whose exit handlers then
 // shut SDL down over a connection in the middle of an error and trip Xlib's assertions.
 // Errors that name one of our windows are taken as that window being gone; the display
-// closes it as its close button would.
+// closes it as its close button would. A move of a window that has gone since comes with
+// a second error that names no window of ours: SDL asks for the window's parent to place
+// it on the screen, does not check that the question failed, and asks where that unset
+// parent lies. The answer goes unused, so the error is dropped.
 //
 // When the connection itself is lost (the server ended, XKillClient), Xlib's default I/O
 // error handler calls exit(); the exit handlers shut SDL down, and SDL then waits for ever
@@ -66,6 +69,7 @@ bool NoteLost(XID id) {
 int HandleError(::Display* display, XErrorEvent* error) {
   if (error->error_code == BadWindow && error->request_code == X_SendEvent) return 0;
   if ((error->error_code == BadWindow || error->error_code == BadDrawable) && NoteLost(error->resourceid)) return 0;
+  if (error->error_code == BadWindow && error->request_code == X_TranslateCoords) return 0;
   return previousHandler ? previousHandler(display, error) : 0;
 }
 
