@@ -67,9 +67,11 @@ bool NoteLost(XID id) {
 }
 
 int HandleError(::Display* display, XErrorEvent* error) {
-  if (error->error_code == BadWindow && error->request_code == X_SendEvent) return 0;
   if ((error->error_code == BadWindow || error->error_code == BadDrawable) && NoteLost(error->resourceid)) return 0;
-  if (error->error_code == BadWindow && error->request_code == X_TranslateCoords) return 0;
+  // SDL's wake-up and its question about the parent's place: their failure changes nothing.
+  if (error->error_code == BadWindow &&
+      (error->request_code == X_SendEvent || error->request_code == X_TranslateCoords))
+    return 0;
   return previousHandler ? previousHandler(display, error) : 0;
 }
 
