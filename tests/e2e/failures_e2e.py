@@ -200,7 +200,10 @@ def scenario_window_closed(binary, repeats):
     # manager takes it in hand.
     with Display() as bare:
         app = Tarvel(bare, binary)
-        destroyed_window_ends_the_program(app, bare, "window moved and destroyed", moved_first=True)
+        try:
+            destroyed_window_ends_the_program(app, bare, "window moved and destroyed", moved_first=True)
+        finally:
+            app.kill()
     session = XSession()
     app = None
     times = []
